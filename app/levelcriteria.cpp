@@ -1,0 +1,80 @@
+#include "app/levelcriteria.h"
+
+#include "app/programstate.h"
+#include "platform/fieldfile.h"
+#include "platform/textfile.h"
+
+namespace minatori {
+
+QStringList criteriaHeaderFields() {
+  return {QStringLiteral("目標Time"), QStringLiteral("最低Time"), QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ"),
+          QStringLiteral("ｸﾘｱ回数"),  QStringLiteral("ﾎﾟｲﾝﾄ倍率"), QStringLiteral("禁回"),
+          QStringLiteral("禁点"),     QStringLiteral("判期間"),   QStringLiteral("禁期間"),
+          QString(),                  QString(),                  QString()};
+}
+
+namespace {
+
+LevelCriteria readCriteriaLine(FieldReader &in) {
+  LevelCriteria c;
+  c.targetTime = in.readInt32();
+  c.lowestTime = in.readInt32();
+  c.clearPoints = in.readInt32();
+  c.clearCount = in.readInt16();
+  c.pointRate = in.readFloat();
+  c.banCount = in.readLoose();
+  c.banPoints = in.readLoose();
+  c.passPeriodDays = in.readLoose();
+  c.banPeriodDays = in.readLoose();
+  c.spare10 = in.readLoose();
+  c.spare11 = in.readLoose();
+  c.spare12 = in.readLoose();
+  return c;
+}
+
+}  // namespace
+
+CriteriaTable parseLevelCriteria(const QString &text, const QString &file, CriteriaTable table) {
+  FieldReader in(text, file);
+  for (int slot = 0; !in.atEnd(); ++slot) {
+    const LevelCriteria line = readCriteriaLine(in);
+    // The table ends at level 35; a longer file's extra lines are read and dropped.
+    if (slot < kCriteriaSlots) table[slot] = line;
+  }
+  return table;
+}
+
+QString criteriaFilePath(const ProgramState &state) {
+  return state.contentFolder + QString::fromUtf16(kCriteriaFileName);
+}
+
+void loadLevelCriteria(ProgramState &state) {
+  const QString path = criteriaFilePath(state);
+  state.criteria = parseLevelCriteria(readCp932File(path), path, state.criteria);
+}
+
+std::vector<QStringList> readCriteriaRows(const QString &path) {
+  FieldReader in = FieldReader::openFile(path);
+  std::vector<QStringList> rows;
+  for (int line = 0; !in.atEnd(); ++line) {
+    QStringList fields;
+    for (int f = 0; f < kCriteriaFields; ++f) fields << in.readText();
+    if (line > 0) rows.push_back(fields);
+  }
+  return rows;
+}
+
+void saveLevelCriteria(ProgramState &state, const std::vector<QStringList> &rows) {
+  const QString path = criteriaFilePath(state);
+  FieldWriter out(path);
+  out.writeLine(criteriaHeaderFields());
+  for (const QStringList &row : rows) {
+    QStringList cells = row.mid(0, kCriteriaFields);
+    while (cells.size() < kCriteriaFields) cells << QString();
+    out.writeLine(cells);
+  }
+  out.save();
+  loadLevelCriteria(state);
+}
+
+}  // namespace minatori

@@ -1,0 +1,57 @@
+#include "app/ui/application.h"
+
+#include <QCoreApplication>
+
+#include "app/ui/firstfrm.h"
+#include "platform/messageboxes.h"
+#include "platform/runtimeerror.h"
+
+namespace minatori {
+
+namespace {
+Application *g_current = nullptr;
+}
+
+Application::Application(Services services, QString programFolder)
+    : services_(services), programFolder_(std::move(programFolder)), windows_(*this) {
+  g_current = this;
+}
+
+Application::~Application() {
+  if (g_current == this) g_current = nullptr;
+}
+
+Application *Application::current() { return g_current; }
+
+void Application::start() {
+  runReportingErrors([this] { windows_.show<Firstfrm>(); });
+}
+
+void Application::fail(const RuntimeError &error) {
+  const QString title = state_.programTitle.isEmpty() ? QStringLiteral("ミナトリ") : state_.programTitle;
+  showRuntimeErrorReport(messages(), title, error);
+  endProgram(1);
+}
+
+void Application::endProgram(int exitCode) {
+  if (ended_) return;
+  ended_ = true;
+  exitCode_ = exitCode;
+  windows_.closeAll();
+  QCoreApplication::exit(exitCode);
+}
+
+void reportEscapedException(std::exception_ptr error) {
+  Application *app = Application::current();
+  try {
+    std::rethrow_exception(error);
+  } catch (const RuntimeError &e) {
+    if (app) app->fail(e);
+  } catch (const std::bad_alloc &) {
+    if (app) app->fail(RuntimeError(7, QString()));
+  } catch (const std::exception &e) {
+    if (app) app->fail(RuntimeError(51, QString(), QString::fromLocal8Bit(e.what())));
+  }
+}
+
+}  // namespace minatori

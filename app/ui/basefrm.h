@@ -1,0 +1,21 @@
+#pragma once
+// The wait window, shown before a lengthy change of screen.
+
+#include "app/ui/window.h"
+
+class QLabel;
+
+namespace minatori {
+
+class BASEFRM : public Window {
+  Q_OBJECT
+ public:
+  explicit BASEFRM(Application &app);
+  // Showing it lets pending window messages run, so it is painted at once.
+  void activate() override;
+
+ private:
+  QLabel *label19_;
+};
+
+}  // namespace minatori

@@ -1,0 +1,19 @@
+#pragma once
+// The Qt application object of the program. An error that escapes an event
+// handler ends here, in one place: the run-time error report is shown and the
+// program ends, instead of an abort.
+
+#include <QApplication>
+
+namespace minatori {
+
+class GuardedApplication : public QApplication {
+ public:
+  GuardedApplication(int &argc, char **argv);
+  bool notify(QObject *receiver, QEvent *event) override;
+};
+
+// The program's fonts: IPAGothic for the screens.
+void applyProgramFonts(QApplication &app);
+
+}  // namespace minatori

@@ -1,0 +1,68 @@
+#pragma once
+// The one place that creates, shows and closes the program's windows, so the
+// rule "one window in front; a window that hands over shows the next one and
+// closes itself" lives here.
+
+#include <QPointer>
+#include <vector>
+
+#include "app/ui/window.h"
+
+namespace minatori {
+
+class Application;
+
+class WindowRegistry {
+ public:
+  explicit WindowRegistry(Application &app) : app_(app) {}
+  ~WindowRegistry();
+  WindowRegistry(const WindowRegistry &) = delete;
+  WindowRegistry &operator=(const WindowRegistry &) = delete;
+
+  // Shows the window of class W, creating and loading it first when it is not
+  // open, and runs its activation steps.
+  template <class W>
+  W &show() {
+    W *w = find<W>();
+    if (!w) {
+      w = new W(app_);
+      w->setObjectName(QString::fromLatin1(W::staticMetaObject.className()).section(u':', -1));
+      open_.emplace_back(w);
+      w->load();
+    }
+    w->show();
+    w->raise();
+    w->activateWindow();
+    w->activate();
+    return *w;
+  }
+
+  // The open window of class W, or nullptr.
+  template <class W>
+  W *find() const {
+    for (const QPointer<Window> &p : open_)
+      if (auto *w = qobject_cast<W *>(p.data())) return w;
+    return nullptr;
+  }
+
+  // Closes the window of class W if it is open.
+  template <class W>
+  void close() {
+    if (W *w = find<W>()) w->close();
+  }
+
+  // Closes every open window, the most recently opened first.
+  void closeAll();
+
+  // Open windows in the order they were opened.
+  std::vector<Window *> openWindows() const;
+
+  // Called by a window whose close has been accepted.
+  void forget(Window *w);
+
+ private:
+  Application &app_;
+  std::vector<QPointer<Window>> open_;
+};
+
+}  // namespace minatori

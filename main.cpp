@@ -1,0 +1,24 @@
+// ミナトリ: a timed drill of the flow of Japanese history for classroom PCs.
+// The program reads no command line; everything it needs is found from the
+// folder it was started from.
+
+#include "app/ui/application.h"
+#include "app/ui/guardedapplication.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+#include "platform/qtmessageboxes.h"
+#include "platform/random.h"
+
+int main(int argc, char **argv) {
+  minatori::GuardedApplication qtApp(argc, argv);
+  minatori::applyProgramFonts(qtApp);
+  qtApp.setQuitOnLastWindowClosed(false);
+
+  minatori::SystemClock clock;
+  minatori::Random random;
+  minatori::QtMessageBoxes messages;
+  minatori::Application app({&clock, &random, &messages}, minatori::paths::programFolder());
+  app.start();
+  if (app.hasEnded()) return app.exitCode();
+  return qtApp.exec();
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Time and calendar. All time the program sees comes through a Clock, so
+// tests can replace it with one they advance by hand.
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+namespace minatori {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Local wall-clock date and time, to the millisecond.
+  virtual QDateTime now() const = 0;
+  // Milliseconds from an arbitrary start; never goes back.
+  virtual qint64 tickMs() const = 0;
+
+  QDate today() const { return now().date(); }
+  // Seconds since midnight, with the fraction of the second.
+  double timeOfDay() const;
+};
+
+class SystemClock final : public Clock {
+ public:
+  QDateTime now() const override;
+  qint64 tickMs() const override;
+};
+
+// Days since 30 December 1899 (1 January 1900 is day 2).
+int dateSerial(const QDate &date);
+QDate dateFromSerial(int serial);
+// Day serial plus the time of day as a fraction of a day.
+double dateTimeSerial(const QDateTime &dateTime);
+// "2004/02/06".
+QString shortDateText(const QDate &date);
+// The date in the Japanese era calendar: era name, year of the era, month
+// without a leading zero, two-digit day and the day of the week in full-width
+// parentheses: "令和8年 12月 09日（水）".
+QString eraDateText(const QDate &date);
+
+}  // namespace minatori

@@ -1,0 +1,99 @@
+#include "platform/fieldfile.h"
+
+#include <cmath>
+#include <limits>
+
+#include "platform/runtimeerror.h"
+#include "platform/textfile.h"
+
+namespace minatori {
+
+namespace {
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
+// Ctrl-Z, which old editors leave at the end of a text file.
+bool isEndMark(QChar c) { return c == QChar(0x1A); }
+
+template <typename T>
+T toSlot(double v) {
+  const double r = std::nearbyint(v);  // default rounding: half to even
+  if (r <= static_cast<double>(std::numeric_limits<T>::min())) return std::numeric_limits<T>::min();
+  if (r >= static_cast<double>(std::numeric_limits<T>::max())) return std::numeric_limits<T>::max();
+  return static_cast<T>(r);
+}
+
+}  // namespace
+
+FieldReader::FieldReader(QString text, QString file) : text_(std::move(text)), file_(std::move(file)) {}
+
+FieldReader FieldReader::openFile(const QString &path) { return FieldReader(readCp932File(path), path); }
+
+bool FieldReader::atEnd() const {
+  for (qsizetype i = pos_; i < text_.size(); ++i) {
+    const QChar c = text_[i];
+    if (!isBlank(c) && !isLineEnd(c) && !isEndMark(c)) return false;
+  }
+  return true;
+}
+
+QString FieldReader::readText() {
+  const qsizetype n = text_.size();
+  if (pos_ >= n || (isEndMark(text_[pos_]) && atEnd())) throw RuntimeError(errc::InputPastEnd, file_);
+  while (pos_ < n && isBlank(text_[pos_])) ++pos_;
+
+  QString field;
+  if (pos_ < n && text_[pos_] == u'"') {
+    const qsizetype close = text_.indexOf(u'"', pos_ + 1);
+    const qsizetype stop = close < 0 ? n : close;
+    field = text_.mid(pos_ + 1, stop - pos_ - 1);
+    pos_ = close < 0 ? n : close + 1;
+    // Anything between the closing quote and the delimiter is dropped.
+    while (pos_ < n && text_[pos_] != u',' && !isLineEnd(text_[pos_])) ++pos_;
+  } else {
+    const qsizetype start = pos_;
+    while (pos_ < n && text_[pos_] != u',' && !isLineEnd(text_[pos_])) ++pos_;
+    qsizetype end = pos_;
+    while (end > start && isBlank(text_[end - 1])) --end;
+    field = text_.mid(start, end - start);
+  }
+
+  // Consume the one delimiter that ended the field.
+  if (pos_ < n) {
+    if (text_[pos_] == u',') {
+      ++pos_;
+    } else if (text_[pos_] == u'\r') {
+      ++pos_;
+      if (pos_ < n && text_[pos_] == u'\n') ++pos_;
+    } else if (text_[pos_] == u'\n') {
+      ++pos_;
+    }
+  }
+  return field;
+}
+
+qint32 FieldReader::readInt32() { return toSlot<qint32>(readNumber()); }
+qint16 FieldReader::readInt16() { return toSlot<qint16>(readNumber()); }
+float FieldReader::readFloat() {
+  const double v = readNumber();
+  if (std::fabs(v) > std::numeric_limits<float>::max())
+    return v < 0 ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
+  return static_cast<float>(v);
+}
+
+void FieldReader::skip(int count) {
+  for (int i = 0; i < count; ++i) readText();
+}
+
+void FieldWriter::writeLine(const QStringList &fields) {
+  text_ += fields.join(u',');
+  text_ += QStringLiteral("\r\n");
+}
+
+QString FieldWriter::quoted(const QString &text) { return u'"' + text + u'"'; }
+
+QByteArray FieldWriter::toCp932() const { return encodeCp932(text_, file_); }
+
+void FieldWriter::save() const { writeFileAtomically(file_, toCp932()); }
+
+}  // namespace minatori

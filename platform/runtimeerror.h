@@ -1,0 +1,44 @@
+#pragma once
+// The one error type of the program: an operating-system or file-format failure
+// with a run-time error number, its text and the file it concerns.
+
+#include <QString>
+#include <stdexcept>
+
+namespace minatori {
+
+// Run-time error numbers, kept to the classic numbering the classroom machines
+// have always reported, so that a teacher's note of "error 53" means the same.
+namespace errc {
+inline constexpr int BadFileName = 52;
+inline constexpr int FileNotFound = 53;
+inline constexpr int DeviceIo = 57;
+inline constexpr int InputPastEnd = 62;
+inline constexpr int PermissionDenied = 70;
+inline constexpr int PathFileAccess = 75;
+inline constexpr int PathNotFound = 76;
+// Our own: a text file that is not code page 932, or holds a character that
+// cannot be written in it.
+inline constexpr int BadTextEncoding = 1001;
+}  // namespace errc
+
+// The standard text of an error number ("ファイルが見つかりません。" for 53).
+QString runtimeErrorText(int number);
+
+class RuntimeError : public std::runtime_error {
+ public:
+  RuntimeError(int number, QString file, QString detail = {});
+
+  int number() const { return number_; }
+  // The standard text of the number, followed by the detail when there is one.
+  QString text() const;
+  QString file() const { return file_; }
+  QString detail() const { return detail_; }
+
+ private:
+  int number_;
+  QString file_;
+  QString detail_;
+};
+
+}  // namespace minatori

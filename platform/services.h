@@ -1,0 +1,18 @@
+#pragma once
+// The platform services a run of the program uses, handed to every window and
+// to the logic that needs them. The program fills it with the real services,
+// a test with fakes. Not owning.
+
+namespace minatori {
+
+class Clock;
+class Random;
+class MessageBoxes;
+
+struct Services {
+  Clock *clock = nullptr;
+  Random *random = nullptr;
+  MessageBoxes *messages = nullptr;
+};
+
+}  // namespace minatori

@@ -1,0 +1,102 @@
+#include "platform/textfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QDir>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include "platform/runtimeerror.h"
+
+namespace minatori {
+
+namespace {
+
+bool isCp932LeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// A lone lead byte at the very end decodes to nothing without an error flag.
+bool endsInLoneLeadByte(const QByteArray &bytes) {
+  qsizetype i = 0;
+  const qsizetype n = bytes.size();
+  while (i < n) {
+    if (isCp932LeadByte(static_cast<unsigned char>(bytes[i]))) {
+      if (i + 1 >= n) return true;
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+  return false;
+}
+
+QChar mapLookAlike(QChar c) {
+  switch (c.unicode()) {
+    case 0x301C: return QChar(0xFF5E);  // WAVE DASH → FULLWIDTH TILDE
+    case 0x2212: return QChar(0xFF0D);  // MINUS SIGN → FULLWIDTH HYPHEN-MINUS
+    case 0x2016: return QChar(0x2225);  // DOUBLE VERTICAL LINE → PARALLEL TO
+    case 0x2014: return QChar(0x2015);  // EM DASH → HORIZONTAL BAR
+    case 0x00A2: return QChar(0xFFE0);
+    case 0x00A3: return QChar(0xFFE1);
+    case 0x00AC: return QChar(0xFFE2);
+    default: return c;
+  }
+}
+
+void throwForMissing(const QString &path) {
+  const QFileInfo info(path);
+  if (!info.absoluteDir().exists()) throw RuntimeError(errc::PathNotFound, path);
+  throw RuntimeError(errc::FileNotFound, path);
+}
+
+}  // namespace
+
+QString decodeCp932(const QByteArray &bytes, const QString &file) {
+  if (bytes.startsWith("\xEF\xBB\xBF"))
+    throw RuntimeError(errc::BadTextEncoding, file,
+                       QStringLiteral("(UTF-8 で保存されています。Shift-JIS で保存し直してください)"));
+  QStringDecoder decoder("windows-31j");
+  QString text = decoder.decode(bytes);
+  if (decoder.hasError() || endsInLoneLeadByte(bytes))
+    throw RuntimeError(errc::BadTextEncoding, file);
+  return text;
+}
+
+QByteArray encodeCp932(const QString &text, const QString &file) {
+  QString mapped = text;
+  for (QChar &c : mapped) c = mapLookAlike(c);
+  QStringEncoder encoder("windows-31j");
+  QByteArray bytes = encoder.encode(mapped);
+  if (encoder.hasError())
+    throw RuntimeError(errc::BadTextEncoding, file,
+                       QStringLiteral("(Shift-JIS で書けない文字があります)"));
+  return bytes;
+}
+
+QByteArray readWholeFile(const QString &path) {
+  QFile f(path);
+  if (!f.exists()) throwForMissing(path);
+  if (!f.open(QIODevice::ReadOnly)) throw RuntimeError(errc::PermissionDenied, path);
+  QByteArray bytes = f.readAll();
+  if (f.error() != QFileDevice::NoError) throw RuntimeError(errc::DeviceIo, path);
+  return bytes;
+}
+
+QString readCp932File(const QString &path) { return decodeCp932(readWholeFile(path), path); }
+
+void writeFileAtomically(const QString &path, const QByteArray &bytes) {
+  if (!QFileInfo(path).absoluteDir().exists()) throw RuntimeError(errc::PathNotFound, path);
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) throw RuntimeError(errc::PermissionDenied, path);
+  if (f.write(bytes) != bytes.size()) {
+    f.cancelWriting();
+    throw RuntimeError(errc::DeviceIo, path);
+  }
+  if (!f.commit()) throw RuntimeError(errc::DeviceIo, path);
+}
+
+bool fileExists(const QString &path) { return QFileInfo(path).isFile(); }
+
+}  // namespace minatori

@@ -1,0 +1,31 @@
+// Lays out the demo installation: layoutdemo <demo folder> <target root> <executable>
+#include <QCoreApplication>
+#include <QDir>
+#include <cstdio>
+
+#include "platform/runtimeerror.h"
+#include "tools/installation.h"
+
+int main(int argc, char **argv) {
+  QCoreApplication app(argc, argv);
+  const QStringList args = app.arguments();
+  if (args.size() != 4) {
+    std::fprintf(stderr, "usage: layoutdemo <demo folder> <target root> <executable>\n");
+    return 2;
+  }
+  const QString demo = QDir(args[1]).absolutePath() + u'/';
+  minatori::installation::Layout layout;
+  layout.root = QDir(args[2]).absolutePath();
+  layout.dataSource = demo + QStringLiteral("data");
+  layout.contentSource = demo + QStringLiteral("content");
+  layout.soundSource = QDir(demo + QStringLiteral("sound")).exists() ? demo + QStringLiteral("sound") : QString();
+  layout.executable = QDir(args[3]).absolutePath();
+  try {
+    minatori::installation::layOut(layout);
+  } catch (const minatori::RuntimeError &e) {
+    std::fprintf(stderr, "layoutdemo: %s\n", e.what());
+    return 1;
+  }
+  std::printf("%s\n", qPrintable(minatori::installation::programFolder(layout)));
+  return 0;
+}
