@@ -30,6 +30,7 @@ FieldReader::FieldReader(QString text, QString file) : text_(std::move(text)), f
 FieldReader FieldReader::openFile(const QString &path) { return FieldReader(readCp932File(path), path); }
 
 bool FieldReader::atEnd() const {
+  if (afterComma_) return false;  // a comma always promises one more field
   for (qsizetype i = pos_; i < text_.size(); ++i) {
     const QChar c = text_[i];
     if (!isBlank(c) && !isLineEnd(c) && !isEndMark(c)) return false;
@@ -39,7 +40,13 @@ bool FieldReader::atEnd() const {
 
 QString FieldReader::readText() {
   const qsizetype n = text_.size();
-  if (pos_ >= n || (isEndMark(text_[pos_]) && atEnd())) throw RuntimeError(errc::InputPastEnd, file_);
+  const bool afterComma = afterComma_;
+  afterComma_ = false;
+  if (pos_ >= n || (isEndMark(text_[pos_]) && atEnd())) {
+    // "a," at the very end still holds an empty last field.
+    if (afterComma) return QString();
+    throw RuntimeError(errc::InputPastEnd, file_);
+  }
   while (pos_ < n && isBlank(text_[pos_])) ++pos_;
 
   QString field;
@@ -62,6 +69,7 @@ QString FieldReader::readText() {
   if (pos_ < n) {
     if (text_[pos_] == u',') {
       ++pos_;
+      afterComma_ = true;
     } else if (text_[pos_] == u'\r') {
       ++pos_;
       if (pos_ < n && text_[pos_] == u'\n') ++pos_;

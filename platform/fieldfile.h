@@ -20,8 +20,9 @@ class FieldReader {
   // Reads and decodes a code page 932 file.
   static FieldReader openFile(const QString &path);
 
-  // No field is left: the rest is blank space and line ends (so a final
-  // CR LF, or a few blank lines after the last record, start no new record).
+  // No field is left: the rest is blank space and line ends, and the last
+  // field did not end at a comma (so a final CR LF, or blank lines after the
+  // last record, start no new record, while "a," still holds an empty field).
   bool atEnd() const;
 
   // One field's text. Throws RuntimeError(InputPastEnd) at the end of the text.
@@ -42,6 +43,7 @@ class FieldReader {
   QString text_;
   QString file_;
   qsizetype pos_ = 0;
+  bool afterComma_ = false;  // the last field ended at a comma
 };
 
 // Builds text in the same convention: fields joined by commas, lines ended by CR LF.

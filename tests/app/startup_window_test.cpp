@@ -1,0 +1,108 @@
+// Start-up on an installation tree: the splash with today's era date, the
+// configuration read on Timer1's tick, then the wait window.
+
+#include <QLabel>
+#include <QTimer>
+
+#include "app/ui/application.h"
+#include "app/ui/basefrm.h"
+#include "app/ui/firstfrm.h"
+#include "platform/random.h"
+#include "tests/support/fakeclock.h"
+#include "tests/support/recordingmessageboxes.h"
+#include "tests/support/testinstallation.h"
+#include "tests/support/windowtestmain.h"
+
+using namespace minatori;
+using namespace minatori::test;
+
+class StartupWindowTest : public QObject {
+  Q_OBJECT
+
+  struct Run {
+    FakeClock clock;
+    Random random;
+    RecordingMessageBoxes messages;
+    TestInstallation inst;
+    std::unique_ptr<Application> app;
+    void start() {
+      app = std::make_unique<Application>(Services{&clock, &random, &messages}, inst.programFolder());
+      app->start();
+    }
+  };
+
+  // Delivers Timer1's tick through the event loop, as the running program gets it.
+  static void tick(Firstfrm *splash) {
+    QMetaObject::invokeMethod(splash, "timer1Tick", Qt::QueuedConnection);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+ private Q_SLOTS:
+  void splashShowsTheEraDateThenTheWaitWindow() {
+    Run run;
+    run.start();
+    Firstfrm *splash = run.app->windows().find<Firstfrm>();
+    QVERIFY(splash && splash->isVisible());
+    QCOMPARE(splash->objectName(), QStringLiteral("Firstfrm"));
+    QCOMPARE(splash->size(), QSize(640, 480));
+    auto *date = splash->findChild<QLabel *>(QStringLiteral("Label1"));
+    QVERIFY(date);
+    QCOMPARE(date->text(), QStringLiteral("令和8年 12月 09日（水）"));
+    auto *timer = splash->findChild<QTimer *>(QStringLiteral("Timer1"));
+    QVERIFY(timer && timer->isActive());
+    QCOMPARE(timer->interval(), 100);
+    QCOMPARE(run.app->state().seasonColor, QColor(192, 255, 192));
+    QCOMPARE(run.app->state().developmentMode, 0);
+    // Nothing is read before the tick.
+    QVERIFY(run.app->state().dataFolder.isEmpty());
+
+    tick(splash);
+    QVERIFY(!run.app->windows().find<Firstfrm>());
+    BASEFRM *wait = run.app->windows().find<BASEFRM>();
+    QVERIFY(wait && wait->isVisible());
+    auto *label = wait->findChild<QLabel *>(QStringLiteral("Label19"));
+    QVERIFY(label);
+    QCOMPARE(label->text(), QStringLiteral("Just a moment, please."));
+    const ProgramState &s = run.app->state();
+    QCOMPARE(s.dataFolder, run.inst.dataFolder());
+    QCOMPARE(s.contentFolder, run.inst.contentFolder());
+    QCOMPARE(s.schoolName, QStringLiteral("みなと学習塾"));
+    QCOMPARE(s.criteria[4].targetTime, 75);
+    QVERIFY(run.messages.shown.empty());
+    QVERIFY(!run.app->hasEnded());
+  }
+
+  void seedsTheRandomGeneratorFromTheTimeOfDay() {
+    Run run;
+    run.clock.set(QDateTime(QDate(2026, 1, 20), QTime(8, 30, 15)));
+    run.start();
+    Random expected;
+    expected.seed(8 * 3600 + 30 * 60 + 15);
+    QCOMPARE(run.random.next(), expected.next());
+    QCOMPARE(run.app->state().seasonColor, QColor(255, 128, 0));
+  }
+
+  void aShortConfigurationFileEndsTheProgramWithTheReport() {
+    Run run;
+    const QString common = run.inst.dataFolder() + QStringLiteral("共通データ.txt");
+    TestInstallation::writeCp932(common, QStringLiteral("4,Aoba,0,0,0,pw,0,0,0\r\n"));
+    const auto before = run.inst.snapshot();
+    run.start();
+    tick(run.app->windows().find<Firstfrm>());
+
+    QCOMPARE(run.messages.shown.size(), size_t(1));
+    const ShownMessage &m = run.messages.shown.front();
+    QVERIFY2(m.text.contains(QStringLiteral("62")), qPrintable(m.text));
+    QVERIFY2(m.text.contains(common), qPrintable(m.text));
+    QCOMPARE(m.buttons, MessageButtons::Ok);
+    QVERIFY(run.app->hasEnded());
+    QCOMPARE(run.app->exitCode(), 1);
+    QVERIFY(!run.app->windows().find<BASEFRM>());
+    QVERIFY(!run.app->windows().find<Firstfrm>());
+    QCOMPARE(run.inst.snapshot(), before);  // nothing written
+  }
+};
+
+MINATORI_WINDOW_TEST_MAIN(StartupWindowTest)
+#include "startup_window_test.moc"

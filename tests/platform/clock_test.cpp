@@ -1,0 +1,73 @@
+#include "platform/clock.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/random.h"
+#include "platform/twips.h"
+#include "tests/support/fakeclock.h"
+
+using namespace minatori;
+
+namespace {
+
+struct EraCase {
+  QDate date;
+  QString text;
+};
+
+class EraDates : public ::testing::TestWithParam<EraCase> {};
+
+TEST_P(EraDates, FollowTheJapaneseCalendar) {
+  EXPECT_EQ(eraDateText(GetParam().date), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, EraDates,
+                         ::testing::Values(EraCase{{2026, 12, 9}, "令和8年 12月 09日（水）"},
+                                           EraCase{{2019, 5, 1}, "令和1年 5月 01日（水）"},
+                                           EraCase{{2019, 4, 30}, "平成31年 4月 30日（火）"},
+                                           EraCase{{1989, 1, 8}, "平成1年 1月 08日（日）"},
+                                           EraCase{{1989, 1, 7}, "昭和64年 1月 07日（土）"},
+                                           EraCase{{2004, 2, 6}, "平成16年 2月 06日（金）"}));
+
+TEST(DateSerials, CountDaysFromTheEndOf1899) {
+  EXPECT_EQ(dateSerial(QDate(1899, 12, 30)), 0);
+  EXPECT_EQ(dateSerial(QDate(1900, 1, 1)), 2);
+  EXPECT_EQ(dateSerial(QDate(2024, 5, 1)), 45413);
+  EXPECT_EQ(dateFromSerial(45413), QDate(2024, 5, 1));
+  EXPECT_DOUBLE_EQ(dateTimeSerial(QDateTime(QDate(2024, 5, 1), QTime(12, 0))), 45413.5);
+  EXPECT_EQ(shortDateText(QDate(2004, 2, 6)), QStringLiteral("2004/02/06"));
+}
+
+TEST(Clock, TimeOfDayIsSecondsSinceMidnight) {
+  test::FakeClock clock(QDateTime(QDate(2026, 12, 9), QTime(1, 2, 3, 500)));
+  EXPECT_DOUBLE_EQ(clock.timeOfDay(), 3723.5);
+  clock.advanceMs(1500);
+  EXPECT_DOUBLE_EQ(clock.timeOfDay(), 3725.0);
+}
+
+TEST(Random, IsInTheUnitIntervalAndRepeatsForASeed) {
+  Random a, b;
+  a.seed(3723.5);
+  b.seed(3723.5);
+  for (int i = 0; i < 10000; ++i) {
+    const double x = a.next();
+    ASSERT_GE(x, 0.0);
+    ASSERT_LT(x, 1.0);
+    ASSERT_EQ(x, b.next());
+  }
+  for (int i = 0; i < 1000; ++i) {
+    const int n = a.pick(3);
+    ASSERT_GE(n, 1);
+    ASSERT_LE(n, 3);
+  }
+  EXPECT_EQ(a.pick(0), 1);
+}
+
+TEST(Twips, FifteenToAPixel) {
+  EXPECT_EQ(twips(15360), 1024);
+  EXPECT_EQ(twips(11520), 768);
+  EXPECT_EQ(twips(7), 0);
+  EXPECT_EQ(twips(8), 1);
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+#include "platform/fieldfile.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "platform/runtimeerror.h"
+#include "platform/textfile.h"
+
+using namespace minatori;
+
+namespace {
+
+// Reads every field until the reader says the end is reached.
+QStringList readAll(const QString &text) {
+  FieldReader in(text, QStringLiteral("t.txt"));
+  QStringList out;
+  while (!in.atEnd()) out << in.readText();
+  return out;
+}
+
+struct ReaderCase {
+  const char *name;
+  QString text;
+  QStringList fields;
+};
+
+class FieldReaderCases : public ::testing::TestWithParam<ReaderCase> {};
+
+TEST_P(FieldReaderCases, ReadsFieldsAsTheConventionSays) {
+  EXPECT_EQ(readAll(GetParam().text), GetParam().fields) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FieldReaderCases,
+    ::testing::Values(
+        ReaderCase{"plain", "a,b,c\r\n", {"a", "b", "c"}},
+        ReaderCase{"line ends end fields", "a\r\nb\r\nc", {"a", "b", "c"}},
+        ReaderCase{"bare LF and CR", "a\nb\rc", {"a", "b", "c"}},
+        ReaderCase{"spaces around are dropped", "  a  ,\tb\t, c d \r\n", {"a", "b", "c d"}},
+        ReaderCase{"quotes keep commas", "\"x, y\",z\r\n", {"x, y", "z"}},
+        ReaderCase{"quotes keep spaces", "\" pad \",z", {" pad ", "z"}},
+        ReaderCase{"text after a closing quote is dropped", "\"ab\"cd,e", {"ab", "e"}},
+        ReaderCase{"quote inside a plain field stays", "ab\"c,d", {"ab\"c", "d"}},
+        ReaderCase{"empty fields", ",,\r\n", {"", "", ""}},
+        ReaderCase{"a comma at the very end holds one more field", "a,", {"a", ""}},
+        ReaderCase{"trailing commas make empty fields", "1,2,,,\r\n3", {"1", "2", "", "", "", "3"}},
+        ReaderCase{"final CR LF starts no record", "a,b\r\n", {"a", "b"}},
+        ReaderCase{"blank lines after the last record", "a\r\n\r\n  \r\n", {"a"}},
+        ReaderCase{"blank line between records is one empty field", "a\r\n\r\nb", {"a", "", "b"}},
+        ReaderCase{"end-of-file mark is not a field", "a\r\n\x1A", {"a"}},
+        ReaderCase{"empty text", "", {}},
+        ReaderCase{"quoted empty", "\"\",x", {"", "x"}},
+        ReaderCase{"unclosed quote runs to the end", "\"abc", {"abc"}},
+        ReaderCase{"japanese text", "①Ⅲ～－★,年", {"①Ⅲ～－★", "年"}}),
+    [](const auto &info) {
+      std::string n = info.param.name;
+      for (char &c : n) if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+      return n;
+    });
+
+TEST(FieldReader, AReadOfNFieldsRunsOnAcrossLineEnds) {
+  FieldReader in(QStringLiteral("1,2\r\n3,4,5\r\n"), QStringLiteral("t.txt"));
+  EXPECT_EQ(in.readInt32(), 1);
+  EXPECT_EQ(in.readInt32(), 2);
+  EXPECT_EQ(in.readInt32(), 3);  // taken from the next line
+  in.skip(2);
+  EXPECT_TRUE(in.atEnd());
+}
+
+TEST(FieldReader, ReadingPastTheEndIsInputPastEndNamingTheFile) {
+  FieldReader in(QStringLiteral("a,b\r\n"), QStringLiteral("共通データ.txt"));
+  in.skip(2);
+  try {
+    in.readText();
+    FAIL() << "no error";
+  } catch (const RuntimeError &e) {
+    EXPECT_EQ(e.number(), errc::InputPastEnd);
+    EXPECT_EQ(e.file(), QStringLiteral("共通データ.txt"));
+  }
+}
+
+struct NumberCase {
+  QString field;
+  qint32 asInt32;
+  qint16 asInt16;
+  float asFloat;
+};
+
+class NumericSlots : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(NumericSlots, ConvertToTheSlotType) {
+  const NumberCase &c = GetParam();
+  const QString text = c.field + u',' + c.field + u',' + c.field;
+  FieldReader in(text, QStringLiteral("t.txt"));
+  EXPECT_EQ(in.readInt32(), c.asInt32) << c.field.toStdString();
+  EXPECT_EQ(in.readInt16(), c.asInt16) << c.field.toStdString();
+  EXPECT_FLOAT_EQ(in.readFloat(), c.asFloat) << c.field.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, NumericSlots,
+                         ::testing::Values(NumberCase{"", 0, 0, 0}, NumberCase{"120", 120, 120, 120},
+                                           NumberCase{"1.5", 2, 2, 1.5f}, NumberCase{"2.5", 2, 2, 2.5f},
+                                           NumberCase{"-7", -7, -7, -7}, NumberCase{"12abc", 12, 12, 12},
+                                           NumberCase{"abc", 0, 0, 0}, NumberCase{"40000", 40000, 32767, 40000},
+                                           NumberCase{"1e3", 1000, 1000, 1000}));
+
+TEST(FieldFile, Cp932RoundTripIsByteExact) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("r.txt"));
+  FieldWriter out(path);
+  out.writeLine({QStringLiteral("①Ⅲ～－★"), QStringLiteral("第1"), QString()});
+  out.save();
+  const QByteArray bytes = readWholeFile(path);
+  // ① 0x8740, Ⅲ 0x8756, ～ 0x8160, － 0x817C, ★ 0x819A
+  EXPECT_EQ(bytes, QByteArray("\x87\x40\x87\x56\x81\x60\x81\x7C\x81\x9A,\x91\xE6" "1,\r\n"));
+  FieldReader in = FieldReader::openFile(path);
+  EXPECT_EQ(in.readText(), QStringLiteral("①Ⅲ～－★"));
+  EXPECT_EQ(in.readText(), QStringLiteral("第1"));
+  EXPECT_EQ(in.readText(), QString());
+  EXPECT_TRUE(in.atEnd());
+}
+
+TEST(FieldFile, LookAlikesAreWrittenAsTheirCodePage932Forms) {
+  // WAVE DASH and MINUS SIGN, as other programs type them.
+  EXPECT_EQ(encodeCp932(QStringLiteral("\u301C\u2212"), QStringLiteral("x")), QByteArray("\x81\x60\x81\x7C"));
+}
+
+struct BadTextCase {
+  const char *name;
+  QByteArray bytes;
+};
+
+class BadText : public ::testing::TestWithParam<BadTextCase> {};
+
+TEST_P(BadText, IsRefusedNamingTheFile) {
+  try {
+    decodeCp932(GetParam().bytes, QStringLiteral("新名簿.txt"));
+    FAIL() << GetParam().name;
+  } catch (const RuntimeError &e) {
+    EXPECT_EQ(e.number(), errc::BadTextEncoding);
+    EXPECT_EQ(e.file(), QStringLiteral("新名簿.txt"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BadText,
+                         ::testing::Values(BadTextCase{"utf8_bom", QByteArray("\xEF\xBB\xBF" "abc")},
+                                           BadTextCase{"lone_lead_byte_at_end", QByteArray("ab\x81")},
+                                           BadTextCase{"invalid_trail_byte", QByteArray("\x81\x20z")}));
+
+TEST(FieldFile, AnUnencodableCharacterWritesNothing) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("w.txt"));
+  writeFileAtomically(path, QByteArray("old\r\n"));
+  FieldWriter out(path);
+  out.writeLine({QStringLiteral("😀")});
+  EXPECT_THROW(out.save(), RuntimeError);
+  EXPECT_EQ(readWholeFile(path), QByteArray("old\r\n"));
+}
+
+TEST(TextFile, MissingFileAndMissingFolderAreTold) {
+  QTemporaryDir dir;
+  try {
+    readWholeFile(dir.filePath(QStringLiteral("none.txt")));
+    FAIL();
+  } catch (const RuntimeError &e) {
+    EXPECT_EQ(e.number(), errc::FileNotFound);
+  }
+  try {
+    readWholeFile(dir.filePath(QStringLiteral("no/such/none.txt")));
+    FAIL();
+  } catch (const RuntimeError &e) {
+    EXPECT_EQ(e.number(), errc::PathNotFound);
+  }
+}
+
+}  // namespace

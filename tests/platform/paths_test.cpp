@@ -1,0 +1,15 @@
+#include "platform/paths.h"
+
+#include <gtest/gtest.h>
+
+using namespace minatori;
+
+TEST(Paths, FolderTextsOnThisPlatform) {
+  EXPECT_EQ(paths::withTrailingSeparator(QStringLiteral("/x/DATA")), QStringLiteral("/x/DATA/"));
+  EXPECT_EQ(paths::withTrailingSeparator(QStringLiteral("/x/DATA/")), QStringLiteral("/x/DATA/"));
+  EXPECT_EQ(paths::lastComponent(QStringLiteral("/x/PROGS/DRILL1")), QStringLiteral("DRILL1"));
+  EXPECT_EQ(paths::lastComponent(QStringLiteral("/x/PROGS/DRILL1/")), QStringLiteral("DRILL1"));
+  EXPECT_EQ(paths::driveRoot(QStringLiteral("/x/PROGS")), QStringLiteral("/"));
+  EXPECT_EQ(paths::parentStep(), QStringLiteral("../"));
+  EXPECT_EQ(paths::fromWindowsRelative(QStringLiteral("A\\B\\")), QStringLiteral("A/B/"));
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Message boxes that a test answers in advance and reads afterwards.
+
+#include <deque>
+#include <vector>
+
+#include "platform/messageboxes.h"
+
+namespace minatori::test {
+
+struct ShownMessage {
+  QString text;
+  QString title;
+  MessageButtons buttons;
+  MessageIcon icon;
+};
+
+class RecordingMessageBoxes final : public MessageBoxes {
+ public:
+  MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons,
+                     MessageIcon icon) override {
+    shown.push_back({text, title, buttons, icon});
+    if (answers.empty()) return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    const MessageAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+
+  std::deque<MessageAnswer> answers;  // given in order; then Ok (Yes for Yes/No)
+  std::vector<ShownMessage> shown;
+};
+
+}  // namespace minatori::test

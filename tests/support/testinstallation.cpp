@@ -1,0 +1,36 @@
+#include "tests/support/testinstallation.h"
+
+#include <QDirIterator>
+#include <QFile>
+
+#include "platform/textfile.h"
+
+namespace minatori::test {
+
+QString demoSourceFolder() { return QStringLiteral(MINATORI_SOURCE_DIR "/demo/"); }
+
+TestInstallation::TestInstallation() {
+  layout_.root = dir_.path();
+  layout_.dataSource = demoSourceFolder() + QStringLiteral("data");
+  layout_.contentSource = demoSourceFolder() + QStringLiteral("content");
+  installation::layOut(layout_);
+}
+
+QString TestInstallation::rootFolder() const { return dir_.path() + u'/'; }
+
+void TestInstallation::writeCp932(const QString &path, const QString &text) {
+  writeFileAtomically(path, encodeCp932(text, path));
+}
+
+QMap<QString, QByteArray> TestInstallation::snapshot() const {
+  QMap<QString, QByteArray> files;
+  QDirIterator it(dir_.path(), QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly)) files.insert(path, f.readAll());
+  }
+  return files;
+}
+
+}  // namespace minatori::test
