@@ -4,6 +4,7 @@
 
 #include "app/ui/application.h"
 #include "app/ui/guardedapplication.h"
+#include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/qtmessageboxes.h"
@@ -17,8 +18,10 @@ int main(int argc, char **argv) {
   minatori::SystemClock clock;
   minatori::Random random;
   minatori::QtMessageBoxes messages;
-  minatori::Application app({&clock, &random, &messages}, minatori::paths::programFolder());
+  minatori::SdlAudioPlayer audio;
+  minatori::Application app({&clock, &random, &messages, &audio}, minatori::paths::programFolder());
   app.start();
   if (app.hasEnded()) return app.exitCode();
-  return qtApp.exec();
+  const int rc = qtApp.exec();
+  return app.hasEnded() ? app.exitCode() : rc;
 }

@@ -5,6 +5,7 @@
 #include "app/programstate.h"
 #include "platform/fieldfile.h"
 #include "platform/paths.h"
+#include "sound/soundtable.h"
 
 namespace minatori {
 
@@ -67,6 +68,7 @@ void loadConfiguration(ProgramState &state, const QString &programFolderPath) {
 
   setProgramIdentity(state);
   loadLevelCriteria(state);
+  loadSoundTable(state);
 }
 
 }  // namespace minatori

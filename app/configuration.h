@@ -38,7 +38,7 @@ int developmentModeFor(const QString &programFolderPath);
 QString developmentDataFolder(const QString &programFolderPath);
 
 // Fills the folder and configuration fields, sets the program identity and
-// loads the level criteria. `programFolderPath` is the folder holding the
+// loads the level criteria and the sound table. `programFolderPath` is the folder holding the
 // executable, without a trailing separator. developmentMode must already be
 // set. Throws RuntimeError when a file is missing or too short.
 void loadConfiguration(ProgramState &state, const QString &programFolderPath);

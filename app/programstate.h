@@ -9,6 +9,7 @@
 
 #include "app/levelcriteria.h"
 #include "platform/loosevalue.h"
+#include "sound/soundtable.h"
 
 namespace minatori {
 
@@ -49,6 +50,9 @@ struct ProgramState {
 
   // --- Criteria table: slot k holds level k. ---
   CriteriaTable criteria{};
+
+  // --- Sound table, with the last play command and the drill failure count. ---
+  SoundTable sounds{};
 
   // --- Fields of the screens that own them. ---
   int selectedGroup = 0;  // grade group last chosen on the name-selection screen

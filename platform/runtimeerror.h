@@ -41,4 +41,17 @@ class RuntimeError : public std::runtime_error {
   QString detail_;
 };
 
+// Ends the program at once, once the user has been told why: thrown from
+// wherever the decision is made, it unwinds the running handler; the
+// application object then closes every window and ends the run.
+class ProgramEndRequest : public std::exception {
+ public:
+  explicit ProgramEndRequest(int exitCode) : exitCode_(exitCode) {}
+  int exitCode() const { return exitCode_; }
+  const char *what() const noexcept override { return "program end requested"; }
+
+ private:
+  int exitCode_;
+};
+
 }  // namespace minatori

@@ -8,11 +8,13 @@ namespace minatori {
 class Clock;
 class Random;
 class MessageBoxes;
+class AudioPlayer;
 
 struct Services {
   Clock *clock = nullptr;
   Random *random = nullptr;
   MessageBoxes *messages = nullptr;
+  AudioPlayer *audio = nullptr;
 };
 
 }  // namespace minatori

@@ -46,7 +46,7 @@ void layOut(const Layout &l) {
   writeFileAtomically(folderOf(l.root) + QString::fromUtf16(kPathFileName), pathFileBytes(dataFolder(l)));
   copyInto(l.dataSource, dataFolder(l));
   copyInto(l.contentSource, contentFolder(l));
-  copyInto(l.soundSource, soundFolder(l));
+  for (const QString &source : l.soundSources) copyInto(source, soundFolder(l));
   if (!l.executable.isEmpty()) {
     const QString target = paths::withTrailingSeparator(programFolder(l)) + QFileInfo(l.executable).fileName();
     writeFileAtomically(target, readWholeFile(l.executable));

@@ -10,6 +10,7 @@
 //   <root>/data/<program>/            criteria, history table, results log
 
 #include <QString>
+#include <QStringList>
 
 namespace minatori::installation {
 
@@ -18,7 +19,7 @@ struct Layout {
   QString programFolderName = QStringLiteral("MINATORI");
   QString dataSource;           // files copied into the data folder
   QString contentSource;        // files copied into the content folder
-  QString soundSource;          // files copied into the sound folder (may be empty)
+  QStringList soundSources;     // folders whose files are copied into the sound folder
   QString executable;           // copied into the program folder (may be empty)
 };
 

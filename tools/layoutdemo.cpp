@@ -1,4 +1,5 @@
-// Lays out the demo installation: layoutdemo <demo folder> <target root> <executable>
+// Lays out the demo installation:
+//   layoutdemo <demo folder> <target root> <executable> [<generated sounds folder>]
 #include <QCoreApplication>
 #include <QDir>
 #include <cstdio>
@@ -9,8 +10,8 @@
 int main(int argc, char **argv) {
   QCoreApplication app(argc, argv);
   const QStringList args = app.arguments();
-  if (args.size() != 4) {
-    std::fprintf(stderr, "usage: layoutdemo <demo folder> <target root> <executable>\n");
+  if (args.size() != 4 && args.size() != 5) {
+    std::fprintf(stderr, "usage: layoutdemo <demo folder> <target root> <executable> [<sounds folder>]\n");
     return 2;
   }
   const QString demo = QDir(args[1]).absolutePath() + u'/';
@@ -18,7 +19,8 @@ int main(int argc, char **argv) {
   layout.root = QDir(args[2]).absolutePath();
   layout.dataSource = demo + QStringLiteral("data");
   layout.contentSource = demo + QStringLiteral("content");
-  layout.soundSource = QDir(demo + QStringLiteral("sound")).exists() ? demo + QStringLiteral("sound") : QString();
+  layout.soundSources << demo + QStringLiteral("sound");
+  if (args.size() == 5) layout.soundSources << QDir(args[4]).absolutePath();
   layout.executable = QDir(args[3]).absolutePath();
   try {
     minatori::installation::layOut(layout);

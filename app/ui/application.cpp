@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "app/ui/firstfrm.h"
+#include "platform/events.h"
 #include "platform/messageboxes.h"
 #include "platform/runtimeerror.h"
 
@@ -15,6 +16,7 @@ Application *g_current = nullptr;
 Application::Application(Services services, QString programFolder)
     : services_(services), programFolder_(std::move(programFolder)), windows_(*this) {
   g_current = this;
+  setProgramEnding(false);
 }
 
 Application::~Application() {
@@ -28,6 +30,7 @@ void Application::start() {
 }
 
 void Application::fail(const RuntimeError &error) {
+  if (ended_) return;  // one report is enough
   const QString title = state_.programTitle.isEmpty() ? QStringLiteral("ミナトリ") : state_.programTitle;
   showRuntimeErrorReport(messages(), title, error);
   endProgram(1);
@@ -37,6 +40,7 @@ void Application::endProgram(int exitCode) {
   if (ended_) return;
   ended_ = true;
   exitCode_ = exitCode;
+  setProgramEnding(true);
   windows_.closeAll();
   QCoreApplication::exit(exitCode);
 }
@@ -45,6 +49,8 @@ void reportEscapedException(std::exception_ptr error) {
   Application *app = Application::current();
   try {
     std::rethrow_exception(error);
+  } catch (const ProgramEndRequest &e) {
+    if (app) app->endProgram(e.exitCode());
   } catch (const RuntimeError &e) {
     if (app) app->fail(e);
   } catch (const std::bad_alloc &) {

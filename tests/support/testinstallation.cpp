@@ -13,6 +13,7 @@ TestInstallation::TestInstallation() {
   layout_.root = dir_.path();
   layout_.dataSource = demoSourceFolder() + QStringLiteral("data");
   layout_.contentSource = demoSourceFolder() + QStringLiteral("content");
+  layout_.soundSources << demoSourceFolder() + QStringLiteral("sound");
   installation::layOut(layout_);
 }
 
