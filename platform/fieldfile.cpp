@@ -89,6 +89,14 @@ float FieldReader::readFloat() {
   return static_cast<float>(v);
 }
 
+int FieldReader::lineNumber() const {
+  int line = 1;
+  for (qsizetype i = 0; i < pos_ && i < text_.size(); ++i) {
+    if (text_[i] == u'\n' || (text_[i] == u'\r' && (i + 1 >= text_.size() || text_[i + 1] != u'\n'))) ++line;
+  }
+  return line;
+}
+
 void FieldReader::skip(int count) {
   for (int i = 0; i < count; ++i) readText();
 }

@@ -38,6 +38,8 @@ class FieldReader {
   void skip(int count);
 
   const QString &file() const { return file_; }
+  // The 1-based line the next field starts on, for messages about a bad field.
+  int lineNumber() const;
 
  private:
   QString text_;

@@ -4,6 +4,7 @@ namespace minatori {
 
 QString runtimeErrorText(int number) {
   switch (number) {
+    case errc::TypeMismatch: return QStringLiteral("型が一致しません。");
     case errc::BadFileName: return QStringLiteral("ファイル名または番号が不正です。");
     case errc::FileNotFound: return QStringLiteral("ファイルが見つかりません。");
     case errc::DeviceIo: return QStringLiteral("デバイス I/O エラーです。");

@@ -10,6 +10,7 @@ namespace minatori {
 // Run-time error numbers, kept to the classic numbering the classroom machines
 // have always reported, so that a teacher's note of "error 53" means the same.
 namespace errc {
+inline constexpr int TypeMismatch = 13;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
 inline constexpr int DeviceIo = 57;

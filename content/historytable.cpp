@@ -1,0 +1,59 @@
+#include "content/historytable.h"
+
+#include "app/levelcatalogue.h"
+#include "app/programstate.h"
+#include "platform/fieldfile.h"
+#include "platform/runtimeerror.h"
+#include "platform/textfile.h"
+
+namespace minatori {
+
+QString HistoryRow::listEntry() const { return tag.left(1) + u' ' + eventText; }
+
+namespace {
+
+// A whole number field; the header line's texts are taken as they come.
+int readWhole(FieldReader &in, bool strict) {
+  const int line = in.lineNumber();
+  const QString text = in.readText();
+  if (text.isEmpty()) return 0;
+  if (strict && !isNumberText(text))
+    throw RuntimeError(errc::TypeMismatch, in.file(),
+                       QStringLiteral("(%1 行目の数値の項目が「%2」です)").arg(line).arg(text));
+  return static_cast<int>(leadingNumber(text));
+}
+
+HistoryRow readRow(FieldReader &in, bool strict) {
+  HistoryRow r;
+  r.firstGroup = readWhole(in, strict);
+  r.year = readWhole(in, strict);
+  r.field3 = in.readLoose();
+  r.field4 = in.readLoose();
+  r.category = readWhole(in, strict);
+  r.eventText = in.readText();
+  r.tag = in.readText();
+  r.field8 = in.readLoose();
+  return r;
+}
+
+}  // namespace
+
+HistoryTable parseHistoryRows(const QString &text, const QString &file, int levelGroup) {
+  FieldReader in(text, file);
+  HistoryTable table;
+  table.file = file;
+  if (in.atEnd()) return table;
+  table.header = readRow(in, false);
+  while (!in.atEnd()) {
+    HistoryRow r = readRow(in, true);
+    if (r.firstGroup <= levelGroup) table.rows.push_back(std::move(r));
+  }
+  return table;
+}
+
+HistoryTable loadHistoryRows(const ProgramState &state) {
+  const QString path = state.contentFolder + QString::fromUtf16(kHistoryFileName);
+  return parseHistoryRows(readCp932File(path), path, levelGroup(state.currentLevel));
+}
+
+}  // namespace minatori

@@ -1,0 +1,71 @@
+#include "drill/ui/dragwidgets.h"
+
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace minatori {
+
+CandidateList::CandidateList(QWidget *parent) : QListWidget(parent) {
+  setSortingEnabled(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setDragEnabled(false);  // the drag is started by hand on mouse-down
+}
+
+void CandidateList::mousePressEvent(QMouseEvent *event) {
+  QListWidget::mousePressEvent(event);
+  if (!isEnabled()) return;
+  draggedIndex_ = currentRow();
+  const QListWidgetItem *item = currentItem();
+  const QString text = item ? item->text() : QString();
+  if (text.isEmpty()) return;
+  auto *mime = new QMimeData;
+  mime->setText(text);
+  auto *drag = new QDrag(this);
+  drag->setMimeData(mime);
+  const QPixmap picture = dragPicture(text, font());
+  drag->setPixmap(picture);
+  drag->setHotSpot(QPoint(12, picture.height() / 2));
+  drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+}
+
+DropBox::DropBox(int index, QWidget *parent) : QLabel(parent), index_(index) { setAcceptDrops(true); }
+
+void DropBox::dragEnterEvent(QDragEnterEvent *event) {
+  if (event->mimeData()->hasText()) event->acceptProposedAction();
+}
+
+void DropBox::dragMoveEvent(QDragMoveEvent *event) {
+  if (event->mimeData()->hasText()) event->acceptProposedAction();
+}
+
+void DropBox::dropEvent(QDropEvent *event) {
+  event->acceptProposedAction();
+  Q_EMIT dropped(index_, event->mimeData()->text());
+}
+
+QPixmap dragPicture(const QString &text, const QFont &font) {
+  const QFontMetrics fm(font);
+  const QSize size(fm.horizontalAdvance(text) + 36, fm.height() + 12);
+  QPixmap pm(size);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QColor(40, 90, 40), 1.5));
+  p.setBrush(QColor(255, 255, 240, 230));
+  p.drawRoundedRect(QRectF(0.75, 0.75, size.width() - 1.5, size.height() - 1.5), 6, 6);
+  // A small arrow at the hot spot shows where the entry will land.
+  p.setBrush(QColor(200, 40, 40));
+  p.setPen(Qt::NoPen);
+  const double cy = size.height() / 2.0;
+  const QPointF arrow[3] = {{6, cy - 5}, {16, cy}, {6, cy + 5}};
+  p.drawPolygon(arrow, 3);
+  p.setFont(font);
+  p.setPen(QColor(20, 20, 20));
+  p.drawText(QRect(24, 0, size.width() - 28, size.height()), Qt::AlignVCenter | Qt::AlignLeft, text);
+  return pm;
+}
+
+}  // namespace minatori

@@ -1,0 +1,402 @@
+#include "drill/ui/mainfrm.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/levelcatalogue.h"
+#include "app/ui/application.h"
+#include "app/ui/basefrm.h"
+#include "drill/ui/dragwidgets.h"
+#include "platform/clock.h"
+#include "platform/events.h"
+#include "platform/messageboxes.h"
+#include "platform/random.h"
+#include "platform/twips.h"
+#include "sound/soundtable.h"
+
+namespace minatori {
+
+namespace {
+
+// Twips of the window designed at 1024 × 768.
+constexpr int kWindowWidth = 15360;
+constexpr int kWindowHeight = 11520;
+constexpr int kStatusHeight = 1800;
+constexpr int kBoardLeft = 150, kBoardTop = 375, kBoardWidth = 11085, kBoardHeight = 9060;
+constexpr int kListLeft = 11280, kListTop = 375, kListWidth = 3975, kListHeight = 9060;
+constexpr int kDotSize = 150;
+constexpr int kLineCaptionWidth = 560;
+
+const QColor kBoardGreen(192, 255, 192);
+const QColor kWrongRed(255, 0, 0);
+constexpr std::array<QColor, 4> kCategoryColours = {QColor(255, 255, 0), QColor(128, 128, 255),
+                                                      QColor(192, 64, 0), QColor(0, 192, 0)};
+
+QString indexed(const char *name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
+
+void setGeometryTwips(QWidget *w, double left, double top, double width, double height) {
+  w->setGeometry(twips(left), twips(top), std::max(1, twips(width)), std::max(1, twips(height)));
+}
+
+void setBackground(QWidget *w, const QColor &c) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, c);
+  p.setColor(QPalette::Base, c);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+QColor backgroundOf(const QWidget *w) { return w->palette().color(QPalette::Window); }
+
+QFrame *makeFrame(QWidget *parent, const QString &name) {
+  auto *f = new QFrame(parent);
+  f->setObjectName(name);
+  return f;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text = {}) {
+  auto *l = new QLabel(text, parent);
+  l->setObjectName(name);
+  return l;
+}
+
+}  // namespace
+
+void startDrill(Application &app) {
+  ProgramState &s = app.state();
+  s.allAnswered = 0;
+  s.finishing = 0;
+  s.questionsDone = 0;
+  s.timedOut = 0;
+  letPendingMessagesRun();
+  app.windows().show<MainFrm>();
+}
+
+MainFrm::MainFrm(Application &app) : Window(app) {
+  setWindowTitle(QStringLiteral("Vantora"));
+  setFixedSize(twips(kWindowWidth), twips(kWindowHeight));
+  buildStatusPanel();
+  buildTestPanel();
+  picture3_ = makeFrame(this, QStringLiteral("Picture3"));
+  setBackground(picture3_, kBoardGreen);
+  picture3_->hide();
+}
+
+void MainFrm::buildStatusPanel() {
+  sPicture1_ = makeFrame(this, QStringLiteral("sPicture1"));
+  setBackground(sPicture1_, QColor(255, 255, 255));
+  sPicture1_->setFrameShape(QFrame::StyledPanel);
+}
+
+void MainFrm::buildTestPanel() {
+  picture2_ = makeFrame(this, QStringLiteral("Picture2"));
+
+  auto *picture5 = makeFrame(picture2_, QStringLiteral("Picture5"));
+  setGeometryTwips(picture5, kBoardLeft, 0, 6600, kBoardTop);
+  auto *label10 = makeLabel(picture5, QStringLiteral("Label10"), QStringLiteral("正しい場所にドラッグドロップしなさい"));
+  label10->setGeometry(picture5->rect().adjusted(6, 0, 0, 0));
+  QFont bold = label10->font();
+  bold.setBold(true);
+  label10->setFont(bold);
+
+  auto *picture6 = makeFrame(picture2_, QStringLiteral("Picture6"));
+  setGeometryTwips(picture6, 6900, 0, 4335, kBoardTop);
+  const QStringList legend = {QStringLiteral("国内"), QStringLiteral("文化"), QStringLiteral("外国")};
+  for (int i = 0; i < 3; ++i) {
+    auto *swatch = makeFrame(picture6, indexed("Picture7", i));
+    setGeometryTwips(swatch, 120 + i * 1440, 75, 360, 225);
+    setBackground(swatch, kCategoryColours[static_cast<size_t>(i)]);
+    swatch->setFrameShape(QFrame::Box);
+    auto *caption = makeLabel(picture6, indexed("Label11", i), legend[i]);
+    setGeometryTwips(caption, 540 + i * 1440, 0, 900, kBoardTop);
+  }
+
+  picture1_ = makeFrame(picture2_, QStringLiteral("Picture1"));
+  setGeometryTwips(picture1_, kBoardLeft, kBoardTop, kBoardWidth, kBoardHeight);
+  setBackground(picture1_, kBoardGreen);
+  picture1_->setFrameShape(QFrame::Box);
+
+  // The time axis the items' dots sit on.
+  auto *axis = makeFrame(picture1_, QStringLiteral("timeAxis"));
+  setGeometryTwips(axis, BoardGeometry{}.yearLabelLeft - 15, 0, 30, kBoardHeight);
+  setBackground(axis, QColor(120, 120, 120));
+
+  // Lines first, so the items are drawn over them.
+  for (int i = 0; i <= kMaxCenturyLines; ++i) {
+    line1_[i] = makeFrame(picture1_, indexed("Line1", i));
+    setBackground(line1_[i], i == 0 ? QColor(200, 0, 120) : QColor(0, 0, 255));
+    label3_[i] = makeLabel(picture1_, indexed("Label3", i));
+    label3_[i]->setStyleSheet(QStringLiteral("color: rgb(0, 0, 200);"));
+    line1_[i]->hide();
+    label3_[i]->hide();
+  }
+  for (int i = 1; i <= kMaxDecadeLines; ++i) {
+    line3_[i] = makeFrame(picture1_, indexed("Line3", i));
+    setBackground(line3_[i], QColor(0, 0, 0));
+    label4_[i] = makeLabel(picture1_, indexed("Label4", i));
+    line3_[i]->hide();
+    label4_[i]->hide();
+  }
+
+  const BoardGeometry g;
+  QFont itemFont = font();
+  itemFont.setPointSize(13);
+  itemFont.setBold(true);
+  for (int k = 0; k <= kMaxItems; ++k) {
+    label1_[k] = makeLabel(picture1_, indexed("Label1", k), QStringLiteral("?"));
+    setGeometryTwips(label1_[k], g.yearLabelLeft, g.yearLabelTop, g.yearLabelWidth, g.yearLabelHeight);
+    label1_[k]->setAlignment(Qt::AlignCenter);
+    label1_[k]->setFont(itemFont);
+    label2_[k] = new DropBox(k, picture1_);
+    label2_[k]->setObjectName(indexed("Label2", k));
+    setGeometryTwips(label2_[k], g.boxAnchorLeft, g.yearLabelTop, g.boxAnchorWidth, g.boxHeight);
+    label2_[k]->setAlignment(Qt::AlignCenter);
+    label2_[k]->setFrameShape(QFrame::Box);
+    label2_[k]->setText(QStringLiteral("?"));
+    label2_[k]->setFont(itemFont);
+    connect(label2_[k], &DropBox::dropped, this, &MainFrm::dropOnBox);
+    if (k > 0) {
+      line2_[k] = makeFrame(picture1_, indexed("Line2", k));
+      setBackground(line2_[k], QColor(255, 0, 0));
+      shape1_[k] = makeLabel(picture1_, indexed("Shape1", k));
+      shape1_[k]->setFixedSize(twips(kDotSize), twips(kDotSize));
+      shape1_[k]->setStyleSheet(QStringLiteral("background-color: rgb(255, 0, 0); border-radius: %1px;")
+                                    .arg(twips(kDotSize) / 2));
+      line2_[k]->hide();
+      shape1_[k]->hide();
+    }
+    label1_[k]->hide();
+    label2_[k]->hide();
+  }
+
+  for (int c = 0; c < 4; ++c) {
+    colourHolders_[c] = makeLabel(picture2_, QStringLiteral("Label%1").arg(5 + c));
+    setBackground(colourHolders_[c], kCategoryColours[static_cast<size_t>(c)]);
+    colourHolders_[c]->hide();
+  }
+
+  label9_ = makeLabel(picture1_, QStringLiteral("Label9"));
+  setBackground(label9_, QColor(0, 255, 0));
+  label9_->setFrameShape(QFrame::Box);
+  label9_->setAlignment(Qt::AlignCenter);
+  label9_->hide();
+  command12_ = new QPushButton(QStringLiteral("O.K."), picture1_);
+  command12_->setObjectName(QStringLiteral("Command12"));
+  command12_->hide();
+  connect(command12_, &QPushButton::clicked, this, &MainFrm::command12Click);
+
+  list1_ = new CandidateList(picture2_);
+  list1_->setObjectName(QStringLiteral("List1"));
+  setGeometryTwips(list1_, kListLeft, kListTop, kListWidth, kListHeight);
+  setBackground(list1_, kBoardGreen);
+  QFont listFont = list1_->font();
+  listFont.setPointSize(13);
+  list1_->setFont(listFont);
+  list1_->setSpacing(2);
+}
+
+void MainFrm::load() {
+  app().random().seed(app().clock().timeOfDay());
+  setGeometryTwips(sPicture1_, 0, 0, kWindowWidth, kStatusHeight);
+  setGeometryTwips(picture2_, 0, kStatusHeight, kWindowWidth, kWindowHeight - kStatusHeight);
+  setGeometryTwips(picture3_, 0, kStatusHeight, kWindowWidth, kWindowHeight - kStatusHeight);
+  centreOnScreen();
+}
+
+void MainFrm::activate() {
+  初期設定();
+  レベル別設定();
+  // スタート: the clock starts here.
+  const int level = state().currentLevel;
+  if (isPracticeLevelByNumber(level)) {
+    rows_ = loadHistoryRows(state());
+    picture2_->hide();
+    picture3_->show();
+  } else {
+    picture3_->hide();
+    picture2_->show();
+    rows_ = loadHistoryRows(state());
+    問題作成表示();
+  }
+}
+
+void MainFrm::初期設定() {
+  app().windows().close<BASEFRM>();
+  state().allAnswered = 0;
+  state().finishing = 0;
+}
+
+void MainFrm::レベル別設定() {
+  state().questionsPerAttempt = 3;
+  showQuestionsRemaining();
+}
+
+void MainFrm::showQuestionsRemaining() {
+  // The status panel shows state().questionsPerAttempt − questionsDone.
+}
+
+QColor MainFrm::categoryColour(int category) const {
+  if (category < 1 || category > 4) return {};
+  return backgroundOf(colourHolders_[static_cast<size_t>(category - 1)]);
+}
+
+void MainFrm::問題作成表示() {
+  if (state().timedOut == 1 || state().allAnswered == 1) return;
+  const int k = itemsPerQuestion(state().currentLevel);
+  QuestionResult made = makeQuestion(rows_, k, app().random());
+  if (!made.question) {
+    cannotMakeQuestion(made.whyNot);
+    return;
+  }
+  question_ = std::move(*made.question);
+  board_.reset(question_.itemCount);
+  showQuestion();
+}
+
+void MainFrm::cannotMakeQuestion(const QString &why) {
+  app().messages().show(QStringLiteral("問題を作れません") + QStringLiteral("\r\n") + why + QStringLiteral("\r\n") +
+                            rows_.file,
+                        state().programTitle, MessageButtons::Ok, MessageIcon::Warning);
+  // Back to where the student chose the level.
+  close();
+}
+
+void MainFrm::placeLine(QFrame *line, QLabel *caption, const YearLine &at) {
+  setGeometryTwips(line, 0, at.top, kBoardWidth, 15);
+  caption->setText(QString::number(at.year));
+  setGeometryTwips(caption, 30, at.top, kLineCaptionWidth, 300);
+  line->show();
+  caption->show();
+}
+
+void MainFrm::showQuestion() {
+  const BoardGeometry g;
+  for (int k = 1; k <= kMaxItems; ++k) {
+    label1_[k]->hide();
+    label2_[k]->hide();
+    shape1_[k]->hide();
+    line2_[k]->hide();
+  }
+  list1_->clear();
+  for (int k = 1; k <= question_.itemCount; ++k) {
+    const PlacedItem &item = question_.items[static_cast<size_t>(k - 1)];
+    label1_[k]->setText(QStringLiteral("?"));
+    label2_[k]->setText(QStringLiteral("?"));
+    setGeometryTwips(label1_[k], g.yearLabelLeft, item.yearTop, g.yearLabelWidth, g.yearLabelHeight);
+    setGeometryTwips(label2_[k], item.boxLeft, item.boxTop, g.boxAnchorWidth, g.boxHeight);
+    const QColor colour = categoryColour(item.category);
+    if (colour.isValid()) setBackground(label2_[k], colour);
+    const double lineY = item.yearTop + g.yearLabelHeight / 2;
+    setGeometryTwips(line2_[k], g.yearLabelLeft + g.yearLabelWidth, lineY,
+                     item.boxLeft - (g.yearLabelLeft + g.yearLabelWidth), 30);
+    shape1_[k]->move(twips(g.yearLabelLeft) - shape1_[k]->width() / 2,
+                     twips(item.yearTop) - shape1_[k]->height() / 2);
+    line2_[k]->show();
+    shape1_[k]->show();
+    label1_[k]->show();
+    label2_[k]->show();
+  }
+  list1_->addItems(question_.candidateEntries(rows_));
+  list1_->setCurrentRow(-1);
+
+  for (int i = 0; i <= kMaxCenturyLines; ++i) {
+    line1_[i]->hide();
+    label3_[i]->hide();
+  }
+  if (question_.zeroLine) placeLine(line1_[0], label3_[0], *question_.zeroLine);
+  for (size_t j = 0; j < question_.centuryLines.size(); ++j)
+    placeLine(line1_[j + 1], label3_[j + 1], question_.centuryLines[j]);
+  for (int i = 1; i <= kMaxDecadeLines; ++i) {
+    line3_[i]->hide();
+    label4_[i]->hide();
+  }
+  for (size_t j = 0; j < question_.decadeLines.size(); ++j)
+    placeLine(line3_[j + 1], label4_[j + 1], question_.decadeLines[j]);
+  // Items stand over the lines.
+  for (int k = 1; k <= question_.itemCount; ++k) {
+    line2_[k]->raise();
+    shape1_[k]->raise();
+    label1_[k]->raise();
+    label2_[k]->raise();
+  }
+}
+
+void MainFrm::dropOnBox(int box, const QString &entry) {
+  if (judging_ || box < 1 || box > board_.itemCount()) return;
+  judging_ = true;
+  struct Release {
+    bool &flag;
+    ~Release() { flag = false; }
+  } release{judging_};
+
+  const DropOutcome outcome = judgeDrop(board_, question_, rows_, box, entry);
+  if (outcome == DropOutcome::Ignored) return;
+  label2_[box]->setText(board_.boxCaptions[static_cast<size_t>(box - 1)]);
+  const Services &services = app().services();
+
+  if (outcome == DropOutcome::Wrong) {
+    playDrillSound(state(), services, sound::Wrong1);
+    list1_->setEnabled(false);
+    savedColour_ = backgroundOf(label2_[box]);
+    setBackground(label2_[box], kWrongRed);
+    const PlacedItem &item = question_.items[static_cast<size_t>(box - 1)];
+    label9_->setText(rows_.row(item.row).eventText);
+    const QRect b = label2_[box]->geometry();
+    label9_->setGeometry(b.left(), b.bottom() + 1, b.width(), b.height());
+    label9_->show();
+    label9_->raise();
+    command12_->adjustSize();
+    command12_->move(b.left(), label9_->geometry().bottom() + 1);
+    command12_->show();
+    command12_->raise();
+    command12_->setFocus();
+    return;
+  }
+
+  playDrillSound(state(), services, sound::Correct2);
+  // Take the dropped entry out of the list: the one being dragged, or the
+  // first entry of that text when the drop came from elsewhere.
+  const int dragged = list1_->draggedIndex();
+  if (dragged >= 0 && dragged < list1_->count() && list1_->item(dragged)->text() == entry) {
+    delete list1_->takeItem(dragged);
+  } else {
+    const auto found = list1_->findItems(entry, Qt::MatchExactly);
+    if (!found.isEmpty()) delete list1_->takeItem(list1_->row(found.front()));
+  }
+  label1_[box]->setText(board_.yearCaptions[static_cast<size_t>(box - 1)]);
+
+  if (outcome == DropOutcome::Completed) {
+    letPendingMessagesRun();
+    playDrillSound(state(), services, sound::Correct1);
+    ++state().questionsDone;
+    showQuestionsRemaining();
+    if (state().questionsDone < state().questionsPerAttempt) {
+      問題作成表示();
+    } else {
+      // The clock stops and the attempt's completion runs here.
+      state().allAnswered = 1;
+    }
+  }
+}
+
+void MainFrm::command12Click() {
+  if (!board_.correcting) return;
+  label9_->hide();
+  QStringList entries;
+  for (int i = 0; i < list1_->count(); ++i) entries << list1_->item(i)->text();
+  const int wrongBox = board_.wrongBox;
+  entries = confirmCorrection(board_, question_, rows_, entries);
+  list1_->clear();
+  list1_->addItems(entries);
+  list1_->setCurrentRow(-1);
+  for (int k = 1; k <= board_.itemCount(); ++k) {
+    label1_[k]->setText(QStringLiteral("?"));
+    label2_[k]->setText(QStringLiteral("?"));
+  }
+  setBackground(label2_[wrongBox], savedColour_);
+  command12_->hide();
+  list1_->setEnabled(true);
+}
+
+}  // namespace minatori

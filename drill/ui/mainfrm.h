@@ -1,0 +1,79 @@
+#pragma once
+// The drill window: the timeline board of a test level, or the flash cards
+// of a practice level, under the status panel.
+
+#include <QColor>
+#include <array>
+
+#include "app/ui/window.h"
+#include "content/historytable.h"
+#include "drill/answering.h"
+#include "drill/question.h"
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace minatori {
+
+class CandidateList;
+class DropBox;
+
+// Resets the attempt and opens the drill window on state.currentLevel.
+void startDrill(Application &app);
+
+class MainFrm : public Window {
+  Q_OBJECT
+ public:
+  explicit MainFrm(Application &app);
+  void load() override;
+  void activate() override;
+
+  // The question on the board (for the window's own tests).
+  const Question &question() const { return question_; }
+  const HistoryTable &rows() const { return rows_; }
+  const AnswerBoard &board() const { return board_; }
+
+ public Q_SLOTS:
+  // A drop of `entry` on box `box` (1..K).
+  void dropOnBox(int box, const QString &entry);
+  // "O.K." after a wrong drop.
+  void command12Click();
+
+ private:
+  void buildStatusPanel();
+  void buildTestPanel();
+  void 初期設定();
+  void レベル別設定();
+  void 問題作成表示();
+  void showQuestion();
+  void placeLine(QFrame *line, QLabel *caption, const YearLine &at);
+  void showQuestionsRemaining();
+  void cannotMakeQuestion(const QString &why);
+  QColor categoryColour(int category) const;
+
+  QFrame *sPicture1_;  // status panel
+  QFrame *picture2_;   // test panel
+  QFrame *picture3_;   // practice panel
+  QFrame *picture1_;   // the board
+  CandidateList *list1_;
+  std::array<QLabel *, kMaxItems + 1> label1_{};   // year labels, 0 = anchor
+  std::array<DropBox *, kMaxItems + 1> label2_{};  // drop boxes, 0 = anchor
+  std::array<QFrame *, kMaxItems + 1> line2_{};    // connectors
+  std::array<QLabel *, kMaxItems + 1> shape1_{};   // dots on the time axis
+  std::array<QFrame *, kMaxCenturyLines + 1> line1_{};  // 0 = the year-0 line
+  std::array<QLabel *, kMaxCenturyLines + 1> label3_{};
+  std::array<QFrame *, kMaxDecadeLines + 1> line3_{};
+  std::array<QLabel *, kMaxDecadeLines + 1> label4_{};
+  std::array<QLabel *, 4> colourHolders_{};  // Label5..Label8
+  QLabel *label9_;          // the right event, shown under a wrong box
+  QPushButton *command12_;  // "O.K."
+
+  HistoryTable rows_;
+  Question question_;
+  AnswerBoard board_;
+  QColor savedColour_;
+  bool judging_ = false;  // a drop is being handled (it lets window messages run)
+};
+
+}  // namespace minatori

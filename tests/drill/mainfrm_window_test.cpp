@@ -1,0 +1,206 @@
+// The drill board of a test level, answered by drops on its boxes.
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/configuration.h"
+#include "app/levelcatalogue.h"
+#include "app/ui/application.h"
+#include "drill/ui/mainfrm.h"
+#include "platform/random.h"
+#include "tests/support/fakeclock.h"
+#include "tests/support/recordingaudio.h"
+#include "tests/support/recordingmessageboxes.h"
+#include "tests/support/testinstallation.h"
+#include "tests/support/windowtestmain.h"
+
+using namespace minatori;
+using namespace minatori::test;
+
+namespace {
+
+// Forty events four to nine years apart, categories mixed.
+QString historyCsv() {
+  QString text = QStringLiteral("学年,年,月,日,分類,できごと,よみ,備考\r\n");
+  int year = 1500;
+  for (int i = 1; i <= 40; ++i) {
+    year += 4 + i % 6;
+    text += QStringLiteral("1,%1,,,%2,できごと%3,%4,\r\n").arg(year).arg(i % 3 + 1).arg(i).arg(QChar(u'あ' + i));
+  }
+  return text;
+}
+
+// A drop as Qt delivers it: the enter event first (without it the drop is ignored).
+void dropText(QWidget *box, const QString &text) {
+  QMimeData mime;
+  mime.setText(text);
+  const QPoint at = box->rect().center();
+  QDragEnterEvent enter(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(box, &enter);
+  QDropEvent drop(QPointF(at), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(box, &drop);
+}
+
+QStringList listTexts(const QListWidget *list) {
+  QStringList out;
+  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+  return out;
+}
+
+}  // namespace
+
+class MainFrmWindowTest : public QObject {
+  Q_OBJECT
+
+  struct Run {
+    FakeClock clock;
+    Random random;
+    RecordingMessageBoxes messages;
+    RecordingAudio audio;
+    TestInstallation inst;
+    std::unique_ptr<Application> app;
+    MainFrm *drill = nullptr;
+
+    void open(int level, const QString &csv = historyCsv()) {
+      TestInstallation::writeCp932(inst.contentFolder() + QStringLiteral("歴史年2001.CSV"), csv);
+      app = std::make_unique<Application>(Services{&clock, &random, &messages, &audio}, inst.programFolder());
+      loadConfiguration(app->state(), inst.programFolder());
+      buildLevelCatalogue(app->state());
+      app->state().currentLevel = static_cast<qint16>(level);
+      startDrill(*app);
+      drill = app->windows().find<MainFrm>();
+    }
+    template <class W>
+    W *child(const QString &name) const {
+      return drill->findChild<W *>(name);
+    }
+    QLabel *box(int k) const { return child<QLabel>(QStringLiteral("Label2_%1").arg(k)); }
+    QListWidget *list() const { return child<QListWidget>(QStringLiteral("List1")); }
+    // The list entry of item k of the question on the board.
+    QString entryOf(int k) const {
+      return drill->rows().row(drill->question().items[static_cast<size_t>(k - 1)].row).listEntry();
+    }
+    QString lastSound() const { return audio.played.isEmpty() ? QString() : audio.played.back(); }
+  };
+
+ private Q_SLOTS:
+  void theBoardShowsOneQuestion() {
+    Run run;
+    run.open(3);  // 4 items a question
+    QVERIFY(run.drill && run.drill->isVisible());
+    QCOMPARE(run.drill->windowTitle(), QStringLiteral("Vantora"));
+    QCOMPARE(run.drill->size(), QSize(1024, 768));
+    QCOMPARE(run.app->state().questionsPerAttempt, qint16(3));
+    QVERIFY(run.child<QWidget>(QStringLiteral("Picture2"))->isVisible());
+    QVERIFY(!run.child<QWidget>(QStringLiteral("Picture3"))->isVisible());
+    QCOMPARE(run.child<QLabel>(QStringLiteral("Label10"))->text(), QStringLiteral("正しい場所にドラッグドロップしなさい"));
+    QCOMPARE(run.child<QLabel>(QStringLiteral("Label11_2"))->text(), QStringLiteral("外国"));
+    for (int k = 1; k <= 4; ++k) {
+      QVERIFY(run.box(k)->isVisible());
+      QCOMPARE(run.box(k)->text(), QStringLiteral("?"));
+      QCOMPARE(run.child<QLabel>(QStringLiteral("Label1_%1").arg(k))->text(), QStringLiteral("?"));
+    }
+    QVERIFY(!run.box(5)->isVisible());
+    // Boxes stand lower for later years, and take their category's colour.
+    QVERIFY(run.box(1)->y() < run.box(4)->y());
+    const int category = run.drill->rows().row(run.drill->question().items[0].row).category;
+    const QColor expected = category == 1 ? QColor(255, 255, 0) : category == 2 ? QColor(128, 128, 255) : QColor(192, 64, 0);
+    QCOMPARE(run.box(1)->palette().color(QPalette::Window), expected);
+    // 4 events and 9 distractors, in sorted order.
+    const QStringList texts = listTexts(run.list());
+    QCOMPARE(texts.size(), 13);
+    QStringList sorted = texts;
+    sorted.sort();
+    QCOMPARE(texts, sorted);
+  }
+
+  void rightDropsFillTheBoxesAndWrongDropsReset() {
+    Run run;
+    run.open(3);
+    const QString first = run.entryOf(1);
+    dropText(run.box(1), first);
+    QCOMPARE(run.box(1)->text(), first.mid(2));
+    QVERIFY(!listTexts(run.list()).contains(first));
+    const int year = run.drill->rows().row(run.drill->question().items[0].row).year;
+    QCOMPARE(run.child<QLabel>(QStringLiteral("Label1_1"))->text(), QString::number(year));
+    QVERIFY(run.lastSound().endsWith(QStringLiteral("正解ピン.wav")));
+
+    dropText(run.box(2), run.entryOf(2));
+    // Item 1's event on box 3 is wrong: the box turns red, the right event shows under it.
+    const QColor before = run.box(3)->palette().color(QPalette::Window);
+    dropText(run.box(3), run.entryOf(4));
+    QVERIFY(run.lastSound().endsWith(QStringLiteral("間違いブー.wav")));
+    QCOMPARE(run.box(3)->palette().color(QPalette::Window), QColor(255, 0, 0));
+    auto *label9 = run.child<QLabel>(QStringLiteral("Label9"));
+    QVERIFY(label9->isVisible());
+    QCOMPARE(label9->text(), run.entryOf(3).mid(2));
+    QCOMPARE(label9->y(), run.box(3)->geometry().bottom() + 1);
+    auto *ok = run.child<QPushButton>(QStringLiteral("Command12"));
+    QVERIFY(ok->isVisible());
+    QCOMPARE(ok->text(), QStringLiteral("O.K."));
+    QCOMPARE(run.drill->focusWidget(), ok);
+    QVERIFY(!run.list()->isEnabled());
+    // While correcting, drops change nothing.
+    dropText(run.box(4), run.entryOf(4));
+    QCOMPARE(run.box(4)->text(), QStringLiteral("?"));
+
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QVERIFY(!label9->isVisible());
+    QVERIFY(!ok->isVisible());
+    QVERIFY(run.list()->isEnabled());
+    QCOMPARE(run.box(3)->palette().color(QPalette::Window), before);
+    const QStringList texts = listTexts(run.list());
+    QCOMPARE(texts.size(), 13);
+    for (int k = 1; k <= 4; ++k) {
+      QCOMPARE(texts.count(run.entryOf(k)), 1);
+      QCOMPARE(run.box(k)->text(), QStringLiteral("?"));
+      QCOMPARE(run.child<QLabel>(QStringLiteral("Label1_%1").arg(k))->text(), QStringLiteral("?"));
+    }
+  }
+
+  void threeCompletedQuestionsAnswerTheAttempt() {
+    Run run;
+    run.open(2);  // 3 items a question
+    for (int question = 1; question <= 3; ++question) {
+      for (int k = 1; k <= 3; ++k) dropText(run.box(k), run.entryOf(k));
+      QCOMPARE(run.app->state().questionsDone, question);
+      QVERIFY(run.lastSound().endsWith(QStringLiteral("正解チャイム.wav")));
+    }
+    QCOMPARE(run.app->state().allAnswered, qint16(1));
+    QVERIFY(run.messages.shown.empty());
+  }
+
+  void anEmptyDragIsIgnored() {
+    Run run;
+    run.open(2);
+    const int sounds = run.audio.played.size();
+    dropText(run.box(1), QString());
+    QCOMPARE(run.box(1)->text(), QStringLiteral("?"));
+    QCOMPARE(run.audio.played.size(), sounds);
+  }
+
+  void aTableThatCannotMakeAQuestionSaysSoAndCloses() {
+    Run run;
+    run.open(4, QStringLiteral("h,,,,,,,\r\n1,1600,,,1,a,あ,\r\n1,1600,,,2,b,い,\r\n1,1600,,,3,c,う,\r\n"));
+    QCOMPARE(run.messages.shown.size(), size_t(1));
+    const ShownMessage &m = run.messages.shown.front();
+    QVERIFY(m.text.startsWith(QStringLiteral("問題を作れません\r\n")));
+    QVERIFY(m.text.contains(QStringLiteral("歴史年2001.CSV")));
+    QVERIFY(!run.app->windows().find<MainFrm>());
+    QVERIFY(!run.app->hasEnded());
+  }
+
+  void aPracticeLevelShowsThePracticePanel() {
+    Run run;
+    run.open(5);
+    QVERIFY(!run.child<QWidget>(QStringLiteral("Picture2"))->isVisible());
+    QVERIFY(run.child<QWidget>(QStringLiteral("Picture3"))->isVisible());
+    QCOMPARE(run.drill->rows().rowCount(), 40);
+  }
+};
+
+MINATORI_WINDOW_TEST_MAIN(MainFrmWindowTest)
+#include "mainfrm_window_test.moc"
