@@ -8,6 +8,7 @@
 #include <array>
 
 #include "app/levelcriteria.h"
+#include "drill/practice.h"
 #include "platform/loosevalue.h"
 #include "sound/soundtable.h"
 
@@ -74,6 +75,9 @@ struct ProgramState {
   qint16 allAnswered = 0;
   qint16 finishing = 0;  // 1 once completion has started; completion runs once
   qint32 attemptResult = 0;  // elapsed seconds, or 99999 after a time-out
+
+  // --- Practice cards: the last card and the learnt marks, for the whole run. ---
+  PracticeCards practiceCards;
 };
 
 // 99999 stands for "no time": a timed-out attempt, or no best yet.

@@ -3,11 +3,16 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <cmath>
 
 #include "app/levelcatalogue.h"
 #include "app/ui/application.h"
 #include "app/ui/basefrm.h"
 #include "drill/ui/dragwidgets.h"
+#include "drill/ui/practicepanel.h"
+#include "drill/ui/statuspanel.h"
 #include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/messageboxes.h"
@@ -76,17 +81,30 @@ void startDrill(Application &app) {
 MainFrm::MainFrm(Application &app) : Window(app) {
   setWindowTitle(QStringLiteral("Vantora"));
   setFixedSize(twips(kWindowWidth), twips(kWindowHeight));
-  buildStatusPanel();
+  status_ = new StatusPanel(this);
   buildTestPanel();
-  picture3_ = makeFrame(this, QStringLiteral("Picture3"));
-  setBackground(picture3_, kBoardGreen);
-  picture3_->hide();
-}
+  practice_ = new PracticePanel(this);
+  practice_->hide();
+  connect(practice_->learnt, &QPushButton::clicked, this, &MainFrm::command10Click);
+  connect(practice_->endPractice, &QPushButton::clicked, this, &MainFrm::command9Click);
+  for (int i = 0; i < 6; ++i)
+    connect(practice_->paceOptions[static_cast<size_t>(i)], &QRadioButton::clicked, this,
+            [this, i] { option1Click(i); });
 
-void MainFrm::buildStatusPanel() {
-  sPicture1_ = makeFrame(this, QStringLiteral("sPicture1"));
-  setBackground(sPicture1_, QColor(255, 255, 255));
-  sPicture1_->setFrameShape(QFrame::StyledPanel);
+  auto timer = [this](const QString &name, int ms) {
+    auto *t = new QTimer(this);
+    t->setObjectName(name);
+    t->setInterval(ms);
+    return t;
+  };
+  sTimer1_ = timer(QStringLiteral("sTimer1"), 1000);
+  sTimer2_ = timer(QStringLiteral("sTimer2"), 10000);
+  timer2_[0] = timer(QStringLiteral("Timer2_0"), practicePace(kDefaultPaceOption).revealMs);
+  timer2_[1] = timer(QStringLiteral("Timer2_1"), practicePace(kDefaultPaceOption).nextCardMs);
+  connect(sTimer1_, &QTimer::timeout, this, &MainFrm::sTimer1Tick);
+  connect(sTimer2_, &QTimer::timeout, this, &MainFrm::sTimer2Tick);
+  connect(timer2_[0], &QTimer::timeout, this, &MainFrm::timer2Tick0);
+  connect(timer2_[1], &QTimer::timeout, this, &MainFrm::timer2Tick1);
 }
 
 void MainFrm::buildTestPanel() {
@@ -198,23 +216,27 @@ void MainFrm::buildTestPanel() {
 
 void MainFrm::load() {
   app().random().seed(app().clock().timeOfDay());
-  setGeometryTwips(sPicture1_, 0, 0, kWindowWidth, kStatusHeight);
+  setGeometryTwips(status_, 0, 0, kWindowWidth, kStatusHeight);
   setGeometryTwips(picture2_, 0, kStatusHeight, kWindowWidth, kWindowHeight - kStatusHeight);
-  setGeometryTwips(picture3_, 0, kStatusHeight, kWindowWidth, kWindowHeight - kStatusHeight);
+  setGeometryTwips(practice_, 0, kStatusHeight, kWindowWidth, kWindowHeight - kStatusHeight);
+  status_->overlay->move(0, 0);
+  status_->overlay->raise();
+  sTimer2_->start();
   centreOnScreen();
 }
 
 void MainFrm::activate() {
   初期設定();
   レベル別設定();
-  // スタート: the clock starts here.
+  スタート();
   const int level = state().currentLevel;
   if (isPracticeLevelByNumber(level)) {
     rows_ = loadHistoryRows(state());
     picture2_->hide();
-    picture3_->show();
+    practice_->show();
+    startPractice();
   } else {
-    picture3_->hide();
+    practice_->hide();
     picture2_->show();
     rows_ = loadHistoryRows(state());
     問題作成表示();
@@ -225,6 +247,89 @@ void MainFrm::初期設定() {
   app().windows().close<BASEFRM>();
   state().allAnswered = 0;
   state().finishing = 0;
+  setUpStatusPanel();
+}
+
+int MainFrm::todayAttempts(int level) const {
+  (void)level;
+  return 0;
+}
+
+int MainFrm::levelBestTime() const { return kNoTime; }
+
+int MainFrm::personalBestTime() const { return kNoTime; }
+
+void MainFrm::setUpStatusPanel() {
+  ProgramState &s = state();
+  const int level = s.currentLevel;
+  const LevelCriteria &c = s.criteria[static_cast<size_t>(level)];
+  if (s.levelDefined[static_cast<size_t>(level)] == 1) {
+    s.timeLimit = 5 * c.lowestTime;
+    status_->elapsed->setText(QStringLiteral("0"));
+    s.barScale = s.timeLimit > 0 ? static_cast<double>(status_->barWidth()) / s.timeLimit : 0;
+    status_->setBar(status_->elapsedBar, 0);
+    status_->setBar(status_->targetBar, c.targetTime * s.barScale);
+    status_->setBar(status_->lowestBar, c.lowestTime * s.barScale);
+  }
+  status_->setTitle(s.programTitle);
+  status_->studentName->setText(s.studentName.trimmed());
+  status_->schoolName->setText(s.schoolName);
+  status_->levelName->setText(s.levelNames[static_cast<size_t>(level)]);
+  if (isPracticeLevelByName(s.levelNames[static_cast<size_t>(level)])) {
+    status_->levelCountToday->setText(QStringLiteral("－"));
+    status_->totalCountToday->setText(QStringLiteral("－"));
+  } else {
+    int total = 0;
+    for (int l = 1; l <= 15; ++l) total += todayAttempts(l);
+    status_->levelCountToday->setText(QString::number(todayAttempts(level) + 1));
+    status_->totalCountToday->setText(QString::number(total + 1));
+  }
+  showMinutesSinceStart();
+}
+
+void MainFrm::showMinutesSinceStart() {
+  const double since = app().clock().timeOfDay() - state().studentStartTime;
+  status_->minutesSinceStart->setText(QString::number(static_cast<int>(std::floor(since / 60))));
+}
+
+void MainFrm::sTimer2Tick() { showMinutesSinceStart(); }
+
+void MainFrm::スタート() {
+  state().attemptStartTime = static_cast<float>(app().clock().timeOfDay());
+  // Elapsed time is measured on the monotonic counter, so an attempt across
+  // midnight is timed right.
+  startTick_ = app().clock().tickMs();
+  sTimer1_->start();
+}
+
+void MainFrm::stopClock() { sTimer1_->stop(); }
+
+void MainFrm::sTimer1Tick() {
+  ProgramState &s = state();
+  const LevelCriteria &c = s.criteria[static_cast<size_t>(s.currentLevel)];
+  s.elapsedSeconds = static_cast<qint32>(std::nearbyint((app().clock().tickMs() - startTick_) / 1000.0));
+  const int t = s.elapsedSeconds;
+  auto hideBlocks = [this](int first, int last) {
+    for (int i = first; i <= last; ++i) status_->blocks[static_cast<size_t>(i)]->hide();
+  };
+  // The red blocks vanish one a second in the ten seconds up to the target
+  // time, and again up to the lowest passing time.
+  if (c.targetTime - 9 <= t && t <= c.targetTime) hideBlocks(30, 30 + (t - c.targetTime + 9));
+  if (c.lowestTime - 9 <= t && t <= c.lowestTime) hideBlocks(39 - (c.lowestTime - t), 39 - (c.lowestTime - t));
+  // "Best" and "YourBest" count down to the level's best and the student's own.
+  for (const auto &[first, best] : {std::pair{10, levelBestTime()}, std::pair{20, personalBestTime()}})
+    if (best < kNoTime && best - 9 <= t && t <= best) hideBlocks(first, first + (t - best + 9));
+  if (s.levelDefined[static_cast<size_t>(s.currentLevel)] == 1) status_->elapsed->setText(QString::number(t));
+  letPendingMessagesRun();
+  if (t < s.timeLimit) {
+    status_->setBar(status_->elapsedBar, t * s.barScale);
+    return;
+  }
+  status_->setBar(status_->elapsedBar, status_->barWidth());
+  if (s.finishing == 1 || s.allAnswered == 1) return;
+  s.timedOut = 1;
+  stopClock();
+  finishAttempt();
 }
 
 void MainFrm::レベル別設定() {
@@ -374,10 +479,85 @@ void MainFrm::dropOnBox(int box, const QString &entry) {
     if (state().questionsDone < state().questionsPerAttempt) {
       問題作成表示();
     } else {
-      // The clock stops and the attempt's completion runs here.
+      stopClock();
       state().allAnswered = 1;
+      finishAttempt();
     }
   }
+}
+
+void MainFrm::finishAttempt() {
+  letPendingMessagesRun();
+  ProgramState &s = state();
+  if (s.finishing == 1) return;  // the other caller got here first
+  s.finishing = 1;
+  status_->overlay->show();
+  status_->overlay->raise();
+  status_->recording->setVisible(s.timedOut != 1);
+  status_->timeUp->setVisible(s.timedOut == 1);
+  letPendingMessagesRun();
+  if (isPracticeLevelByName(s.levelNames[static_cast<size_t>(s.currentLevel)])) {
+    endPractice();
+    return;
+  }
+  stopClock();
+  s.attemptResult = s.timedOut == 1 ? kNoTime : s.elapsedSeconds;
+  app().windows().show<BASEFRM>();
+  letPendingMessagesRun();
+  // A second's pause in 10 ms steps; the window keeps repainting meanwhile.
+  const qint64 t0 = app().clock().tickMs();
+  while (app().clock().tickMs() - t0 < 1000) letPendingMessagesRun();
+  close();
+}
+
+void MainFrm::startPractice() {
+  practice_->paceOptions[kDefaultPaceOption]->setChecked(true);
+  option1Click(kDefaultPaceOption);
+  state().practiceCards.startPractice();
+  nextCard();
+}
+
+void MainFrm::option1Click(int option) {
+  const PracticePace pace = practicePace(option);
+  timer2_[0]->setInterval(pace.revealMs);
+  timer2_[1]->setInterval(pace.nextCardMs);
+}
+
+void MainFrm::nextCard() {
+  practice_->cardLabels[1]->setText(QStringLiteral("?"));
+  const std::optional<int> row = state().practiceCards.nextCard(rows_.rowCount());
+  if (!row) {
+    endPractice();
+    return;
+  }
+  practice_->cardLabels[0]->setText(QString::number(rows_.row(*row).year));
+  timer2_[0]->start();
+}
+
+void MainFrm::revealCard() {
+  practice_->cardLabels[1]->setText(rows_.row(state().practiceCards.cardRow).eventText);
+  timer2_[1]->start();
+}
+
+void MainFrm::timer2Tick0() {
+  timer2_[0]->stop();
+  revealCard();
+}
+
+void MainFrm::timer2Tick1() {
+  timer2_[1]->stop();
+  nextCard();
+}
+
+void MainFrm::command10Click() { state().practiceCards.markLearnt(state().practiceCards.cardRow); }
+
+void MainFrm::command9Click() { endPractice(); }
+
+void MainFrm::endPractice() {
+  for (QTimer *t : {sTimer1_, timer2_[0], timer2_[1]}) t->stop();
+  app().windows().show<BASEFRM>();
+  letPendingMessagesRun();
+  close();
 }
 
 void MainFrm::command12Click() {

@@ -13,11 +13,14 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace minatori {
 
 class CandidateList;
 class DropBox;
+class PracticePanel;
+class StatusPanel;
 
 // Resets the attempt and opens the drill window on state.currentLevel.
 void startDrill(Application &app);
@@ -39,12 +42,37 @@ class MainFrm : public Window {
   void dropOnBox(int box, const QString &entry);
   // "O.K." after a wrong drop.
   void command12Click();
+  // The drill clock, every second while the attempt runs.
+  void sTimer1Tick();
+  // Every ten seconds: minutes since the student started.
+  void sTimer2Tick();
+  // Practice cards: the year's event is revealed, then the next card comes.
+  void timer2Tick0();
+  void timer2Tick1();
+  void command10Click();  // "覚えた"
+  void command9Click();   // "練習終了"
+  void option1Click(int option);
+
+  // Ends the attempt, once, whether the last answer or the time-out got here first.
+  void finishAttempt();
 
  private:
-  void buildStatusPanel();
   void buildTestPanel();
   void 初期設定();
   void レベル別設定();
+  void スタート();
+  void stopClock();
+  void setUpStatusPanel();
+  void showMinutesSinceStart();
+  void startPractice();
+  void nextCard();
+  void revealCard();
+  void endPractice();
+  // The student's count of today's attempts on a level.
+  int todayAttempts(int level) const;
+  // The level's best time of all students, and the student's own; 99999 when none.
+  int levelBestTime() const;
+  int personalBestTime() const;
   void 問題作成表示();
   void showQuestion();
   void placeLine(QFrame *line, QLabel *caption, const YearLine &at);
@@ -52,9 +80,13 @@ class MainFrm : public Window {
   void cannotMakeQuestion(const QString &why);
   QColor categoryColour(int category) const;
 
-  QFrame *sPicture1_;  // status panel
-  QFrame *picture2_;   // test panel
-  QFrame *picture3_;   // practice panel
+  StatusPanel *status_;      // sPicture1
+  QFrame *picture2_;         // test panel
+  PracticePanel *practice_;  // Picture3
+  QTimer *sTimer1_;
+  QTimer *sTimer2_;
+  std::array<QTimer *, 2> timer2_{};  // practice pacing
+  qint64 startTick_ = 0;              // monotonic ms when the clock started
   QFrame *picture1_;   // the board
   CandidateList *list1_;
   std::array<QLabel *, kMaxItems + 1> label1_{};   // year labels, 0 = anchor

@@ -4,6 +4,8 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
 #include <QTest>
 
 #include "app/configuration.h"
@@ -64,12 +66,14 @@ class MainFrmWindowTest : public QObject {
     std::unique_ptr<Application> app;
     MainFrm *drill = nullptr;
 
-    void open(int level, const QString &csv = historyCsv()) {
+    void open(int level, const QString &csv = historyCsv(), int target = 45, int lowest = 60) {
       TestInstallation::writeCp932(inst.contentFolder() + QStringLiteral("歴史年2001.CSV"), csv);
       app = std::make_unique<Application>(Services{&clock, &random, &messages, &audio}, inst.programFolder());
       loadConfiguration(app->state(), inst.programFolder());
       buildLevelCatalogue(app->state());
       app->state().currentLevel = static_cast<qint16>(level);
+      app->state().criteria[static_cast<size_t>(level)].targetTime = target;
+      app->state().criteria[static_cast<size_t>(level)].lowestTime = lowest;
       startDrill(*app);
       drill = app->windows().find<MainFrm>();
     }
@@ -84,6 +88,19 @@ class MainFrmWindowTest : public QObject {
       return drill->rows().row(drill->question().items[static_cast<size_t>(k - 1)].row).listEntry();
     }
     QString lastSound() const { return audio.played.isEmpty() ? QString() : audio.played.back(); }
+    // The clock at `seconds` after the attempt started, and its tick handled.
+    void tickAt(int seconds) {
+      const qint64 target = startTick + seconds * 1000LL;
+      clock.advanceMs(target - clock.tickMs());
+      drill->sTimer1Tick();
+    }
+    qint64 startTick = 0;
+    std::vector<int> hiddenBlocks() const {
+      std::vector<int> out;
+      for (int i = 10; i <= 39; ++i)
+        if (child<QWidget>(QStringLiteral("sPicture3_%1").arg(i))->isHidden()) out.push_back(i);
+      return out;
+    }
   };
 
  private Q_SLOTS:
@@ -163,6 +180,7 @@ class MainFrmWindowTest : public QObject {
 
   void threeCompletedQuestionsAnswerTheAttempt() {
     Run run;
+    run.clock.setAutoAdvanceMs(10);
     run.open(2);  // 3 items a question
     for (int question = 1; question <= 3; ++question) {
       for (int k = 1; k <= 3; ++k) dropText(run.box(k), run.entryOf(k));
@@ -171,6 +189,78 @@ class MainFrmWindowTest : public QObject {
     }
     QCOMPARE(run.app->state().allAnswered, qint16(1));
     QVERIFY(run.messages.shown.empty());
+  }
+
+  void theStatusPanelShowsTheAttempt() {
+    Run run;
+    run.open(2);
+    QCOMPARE(run.child<QLabel>(QStringLiteral("sLabel2"))->text(), QStringLiteral("ミナトリ"));
+    QCOMPARE(run.child<QLabel>(QStringLiteral("sLabel2"))->font().pointSizeF(), 16.8);
+    QCOMPARE(run.child<QLabel>(QStringLiteral("sLabel8"))->text(), QStringLiteral("１－１"));
+    QCOMPARE(run.child<QLabel>(QStringLiteral("sLabel10"))->text(), QStringLiteral("0"));
+    QCOMPARE(run.child<QLabel>(QStringLiteral("sLabel11"))->text(), QStringLiteral("1"));
+    QCOMPARE(run.app->state().timeLimit, 300);
+    auto *timer = run.child<QTimer>(QStringLiteral("sTimer1"));
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 1000);
+    QVERIFY(run.child<QTimer>(QStringLiteral("sTimer2"))->isActive());
+    const int full = run.child<QWidget>(QStringLiteral("sShape5"))->width();
+    QCOMPARE(run.child<QWidget>(QStringLiteral("sShape3"))->width(), qRound(45.0 * full / 300));
+    QCOMPARE(run.child<QWidget>(QStringLiteral("sShape4"))->width(), qRound(60.0 * full / 300));
+  }
+
+  void theRedBlocksCountDownToTheTargetAndTheLowestTime() {
+    Run run;
+    run.startTick = run.clock.tickMs();
+    run.open(2, historyCsv(), 45, 60);
+    run.tickAt(35);
+    QVERIFY(run.hiddenBlocks().empty());
+    run.tickAt(36);
+    QCOMPARE(run.hiddenBlocks(), std::vector<int>{30});
+    run.tickAt(45);
+    QCOMPARE(run.hiddenBlocks(), (std::vector<int>{30, 31, 32, 33, 34, 35, 36, 37, 38, 39}));
+    QCOMPARE(run.child<QLabel>(QStringLiteral("sLabel10"))->text(), QStringLiteral("45"));
+  }
+
+  void theAttemptTimesOutAtFiveTimesTheLowestTime() {
+    Run run;
+    run.startTick = run.clock.tickMs();
+    run.open(2, historyCsv(), 45, 60);
+    run.tickAt(299);
+    QCOMPARE(run.app->state().timedOut, qint16(0));
+    QVERIFY(run.app->windows().find<MainFrm>());
+    run.clock.setAutoAdvanceMs(10);
+    run.tickAt(300);
+    QCOMPARE(run.app->state().timedOut, qint16(1));
+    QCOMPARE(run.app->state().finishing, qint16(1));
+    QCOMPARE(run.app->state().attemptResult, 99999);
+    QVERIFY(!run.app->windows().find<MainFrm>());
+  }
+
+  void practiceCardsShowAYearThenItsEvent() {
+    Run run;
+    run.open(1);
+    auto *year = run.child<QLabel>(QStringLiteral("Label12_0"));
+    auto *event = run.child<QLabel>(QStringLiteral("Label12_1"));
+    QCOMPARE(year->text(), QString::number(run.drill->rows().row(1).year));
+    QCOMPARE(event->text(), QStringLiteral("?"));
+    QCOMPARE(run.child<QLabel>(QStringLiteral("sLabel11"))->text(), QStringLiteral("－"));
+    auto *reveal = run.child<QTimer>(QStringLiteral("Timer2_0"));
+    QVERIFY(reveal->isActive());
+    QCOMPARE(reveal->interval(), 1000);
+    run.drill->timer2Tick0();
+    QCOMPARE(event->text(), run.drill->rows().row(1).eventText);
+    QTest::mouseClick(run.child<QPushButton>(QStringLiteral("Command10")), Qt::LeftButton);
+    QVERIFY(run.app->state().practiceCards.isLearnt(1));
+    QTest::mouseClick(run.child<QRadioButton>(QStringLiteral("Option1_5")), Qt::LeftButton, {}, QPoint(8, 15));
+    QCOMPARE(reveal->interval(), 550);
+    QCOMPARE(run.child<QTimer>(QStringLiteral("Timer2_1"))->interval(), 505);
+    run.drill->timer2Tick1();
+    QCOMPARE(year->text(), QString::number(run.drill->rows().row(2).year));
+    QCOMPARE(event->text(), QStringLiteral("?"));
+    QTest::mouseClick(run.child<QPushButton>(QStringLiteral("Command9")), Qt::LeftButton);
+    QVERIFY(!run.app->windows().find<MainFrm>());
+    QVERIFY(run.audio.played.isEmpty());
   }
 
   void anEmptyDragIsIgnored() {

@@ -10,7 +10,15 @@ class FakeClock final : public Clock {
   explicit FakeClock(QDateTime start = QDateTime(QDate(2026, 12, 9), QTime(10, 0, 0)))
       : now_(std::move(start)) {}
   QDateTime now() const override { return now_; }
-  qint64 tickMs() const override { return tick_; }
+  // Each read of the tick counter may move the clock on by itself, so a
+  // handler that waits on the counter gets to the end of its wait.
+  qint64 tickMs() const override {
+    const qint64 t = tick_;
+    tick_ += autoAdvanceMs_;
+    now_ = now_.addMSecs(autoAdvanceMs_);
+    return t;
+  }
+  void setAutoAdvanceMs(qint64 ms) { autoAdvanceMs_ = ms; }
 
   void set(const QDateTime &when) { now_ = when; }
   // Moves both the wall clock and the tick counter on.
@@ -20,8 +28,9 @@ class FakeClock final : public Clock {
   }
 
  private:
-  QDateTime now_;
-  qint64 tick_ = 1'000'000;
+  mutable QDateTime now_;
+  mutable qint64 tick_ = 1'000'000;
+  qint64 autoAdvanceMs_ = 0;
 };
 
 }  // namespace minatori::test
