@@ -338,7 +338,7 @@ void MainFrm::レベル別設定() {
 }
 
 void MainFrm::showQuestionsRemaining() {
-  // The status panel shows state().questionsPerAttempt − questionsDone.
+  status_->questionsLeft->setText(QString::number(state().questionsPerAttempt - state().questionsDone));
 }
 
 QColor MainFrm::categoryColour(int category) const {
@@ -535,7 +535,15 @@ void MainFrm::nextCard() {
 }
 
 void MainFrm::revealCard() {
-  practice_->cardLabels[1]->setText(rows_.row(state().practiceCards.cardRow).eventText);
+  QLabel *card = practice_->cardLabels[1];
+  const QString text = rows_.row(state().practiceCards.cardRow).eventText;
+  // 72-point type, made smaller only when a long event would not fit the card.
+  QFont f = card->font();
+  f.setPointSize(72);
+  while (f.pointSize() > 20 && QFontMetrics(f).horizontalAdvance(text) > card->width() - 24)
+    f.setPointSize(f.pointSize() - 4);
+  card->setFont(f);
+  card->setText(text);
   timer2_[1]->start();
 }
 

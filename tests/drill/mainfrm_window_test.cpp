@@ -182,9 +182,12 @@ class MainFrmWindowTest : public QObject {
     Run run;
     run.clock.setAutoAdvanceMs(10);
     run.open(2);  // 3 items a question
+    auto *left = run.child<QLabel>(QStringLiteral("sLabel9"));
+    QCOMPARE(left->text(), QStringLiteral("3"));
     for (int question = 1; question <= 3; ++question) {
       for (int k = 1; k <= 3; ++k) dropText(run.box(k), run.entryOf(k));
       QCOMPARE(run.app->state().questionsDone, question);
+      QCOMPARE(left->text(), QString::number(3 - question));
       QVERIFY(run.lastSound().endsWith(QStringLiteral("正解チャイム.wav")));
     }
     QCOMPARE(run.app->state().allAnswered, qint16(1));
