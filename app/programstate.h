@@ -9,6 +9,7 @@
 
 #include "app/levelcriteria.h"
 #include "drill/practice.h"
+#include "results/tallies.h"
 #include "platform/loosevalue.h"
 #include "sound/soundtable.h"
 
@@ -51,6 +52,9 @@ struct ProgramState {
 
   // --- Criteria table: slot k holds level k. ---
   CriteriaTable criteria{};
+
+  // --- Results tallies, recomputed from the results log. ---
+  ResultsTallies tallies;
 
   // --- Sound table, with the last play command and the drill failure count. ---
   SoundTable sounds{};

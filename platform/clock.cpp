@@ -6,7 +6,11 @@
 #include <unicode/timezone.h>
 
 #include <QElapsedTimer>
+#include <algorithm>
+#include <QThread>
 #include <memory>
+
+#include "platform/events.h"
 
 namespace minatori {
 
@@ -28,6 +32,18 @@ qint64 SystemClock::tickMs() const {
     return t;
   }();
   return timer.elapsed();
+}
+
+void SystemClock::pause(int ms) { QThread::msleep(static_cast<unsigned long>(std::max(0, ms))); }
+
+void waitWithWindowsAlive(Clock &clock, int ms) {
+  const qint64 t0 = clock.tickMs();
+  for (;;) {
+    letPendingMessagesRun();
+    const qint64 left = ms - (clock.tickMs() - t0);
+    if (left <= 0) return;
+    clock.pause(static_cast<int>(std::min<qint64>(left, 10)));
+  }
 }
 
 int dateSerial(const QDate &date) { return static_cast<int>(kSerialEpoch.daysTo(date)); }

@@ -15,6 +15,9 @@ class Clock {
   virtual QDateTime now() const = 0;
   // Milliseconds from an arbitrary start; never goes back.
   virtual qint64 tickMs() const = 0;
+  // Lets `ms` milliseconds pass without doing anything (a test's clock just
+  // moves on).
+  virtual void pause(int ms) = 0;
 
   QDate today() const { return now().date(); }
   // Seconds since midnight, with the fraction of the second.
@@ -25,7 +28,12 @@ class SystemClock final : public Clock {
  public:
   QDateTime now() const override;
   qint64 tickMs() const override;
+  void pause(int ms) override;
 };
+
+// Waits `ms` milliseconds on the clock's counter in 10 ms steps, letting
+// window messages run at each step so the screen stays alive.
+void waitWithWindowsAlive(Clock &clock, int ms);
 
 // Days since 30 December 1899 (1 January 1900 is day 2).
 int dateSerial(const QDate &date);

@@ -18,6 +18,7 @@
 #include "platform/messageboxes.h"
 #include "platform/random.h"
 #include "platform/twips.h"
+#include "results/resultslog.h"
 #include "sound/soundtable.h"
 
 namespace minatori {
@@ -251,13 +252,21 @@ void MainFrm::初期設定() {
 }
 
 int MainFrm::todayAttempts(int level) const {
-  (void)level;
-  return 0;
+  const int s = state().studentNumber;
+  if (level < 1 || level >= kTallyLevels || s < 1 || s >= kTallyStudents) return 0;
+  return static_cast<int>(state().tallies.todayAttemptCount(level, s));
 }
 
-int MainFrm::levelBestTime() const { return kNoTime; }
+int MainFrm::levelBestTime() const {
+  const int level = state().currentLevel;
+  return level >= 1 && level < kTallyLevels ? state().tallies.levelBest[static_cast<size_t>(level)] : kNoTime;
+}
 
-int MainFrm::personalBestTime() const { return kNoTime; }
+int MainFrm::personalBestTime() const {
+  const int level = state().currentLevel, s = state().studentNumber;
+  if (level < 1 || level >= kTallyLevels || s < 1 || s >= kTallyStudents) return kNoTime;
+  return state().tallies.personalBest(level, s);
+}
 
 void MainFrm::setUpStatusPanel() {
   ProgramState &s = state();
@@ -502,11 +511,10 @@ void MainFrm::finishAttempt() {
   }
   stopClock();
   s.attemptResult = s.timedOut == 1 ? kNoTime : s.elapsedSeconds;
+  recordAttempt(s, app().clock(), s.currentLevel);
   app().windows().show<BASEFRM>();
   letPendingMessagesRun();
-  // A second's pause in 10 ms steps; the window keeps repainting meanwhile.
-  const qint64 t0 = app().clock().tickMs();
-  while (app().clock().tickMs() - t0 < 1000) letPendingMessagesRun();
+  waitWithWindowsAlive(app().clock(), 1000);
   close();
 }
 

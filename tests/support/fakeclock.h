@@ -19,6 +19,12 @@ class FakeClock final : public Clock {
     return t;
   }
   void setAutoAdvanceMs(qint64 ms) { autoAdvanceMs_ = ms; }
+  void pause(int ms) override {
+    advanceMs(ms);
+    paused_ += ms;
+  }
+  // Milliseconds the program paused on this clock.
+  qint64 pausedMs() const { return paused_; }
 
   void set(const QDateTime &when) { now_ = when; }
   // Moves both the wall clock and the tick counter on.
@@ -31,6 +37,7 @@ class FakeClock final : public Clock {
   mutable QDateTime now_;
   mutable qint64 tick_ = 1'000'000;
   qint64 autoAdvanceMs_ = 0;
+  qint64 paused_ = 0;
 };
 
 }  // namespace minatori::test

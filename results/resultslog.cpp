@@ -1,0 +1,89 @@
+#include "results/resultslog.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/programstate.h"
+#include "platform/clock.h"
+#include "platform/lockedfile.h"
+#include "platform/runtimeerror.h"
+
+namespace minatori {
+
+QString resultsLogPath(const ProgramState &state) {
+  return state.contentFolder + QString::fromUtf16(kResultsLogFileName);
+}
+
+int appendResult(const ProgramState &state, Clock &clock) {
+  const QString path = resultsLogPath(state);
+  LockedFile log(path, LockedFile::Access::ReadWrite);
+  // Under the lock: no other machine can take the same record number.
+  const qint64 records = log.size() / kResultRecordSize;
+  const QDateTime now = clock.now();
+  const Seisekikiroku record =
+      makeRecord(dateSerial(now.date()), now.time().msecsSinceStartOfDay() / 1000, state.studentNumber,
+                 state.currentLevel, state.attemptResult, state.schoolCode);
+  log.writeAt(records * kResultRecordSize, encodeRecord(record));
+  return static_cast<int>(records + 1);
+}
+
+void recordAttempt(ProgramState &state, Clock &clock, int level) {
+  ResultsTallies &t = state.tallies;
+  const int s = state.studentNumber;
+  const LevelCriteria &c = state.criteria[static_cast<size_t>(level)];
+  const bool studentInRange = s >= 1 && s < kTallyStudents && level >= 1 && level < kTallyLevels;
+  state.alreadyCleared =
+      studentInRange && t.attemptCount(level, s) >= c.clearCount && t.pointTotal(level, s) >= c.clearPoints ? 1 : 0;
+  if (studentInRange && t.personalBest(level, s) > state.attemptResult) {
+    state.newPersonalBest = 1;
+    t.personalBest(level, s) = state.attemptResult;
+  }
+  appendResult(state, clock);
+  if (level >= 1 && level < kTallyLevels && t.levelBest[static_cast<size_t>(level)] > state.attemptResult) {
+    t.levelBest[static_cast<size_t>(level)] = state.attemptResult;
+    state.newLevelBest = 1;
+  }
+}
+
+namespace {
+
+// Reads whole records from the one chosen by `firstOf(count)` (0-based) on,
+// under one shared lock, so the count and the records agree.
+template <class FirstOf>
+std::vector<Seisekikiroku> readRecords(const QString &path, FirstOf firstOf, int *totalRecords) {
+  std::vector<Seisekikiroku> out;
+  if (totalRecords) *totalRecords = 0;
+  if (!QFileInfo::exists(path)) {
+    if (!QFileInfo(path).absoluteDir().exists()) throw RuntimeError(errc::PathNotFound, path);
+    return out;
+  }
+  LockedFile log(path, LockedFile::Access::Read);
+  const qint64 records = log.size() / kResultRecordSize;
+  if (totalRecords) *totalRecords = static_cast<int>(records);
+  const qint64 from = std::max<qint64>(0, firstOf(records));
+  if (from >= records) return out;
+  out.reserve(static_cast<size_t>(records - from));
+  // Large blocks: one read per 4096 records.
+  constexpr qint64 kBlockRecords = 4096;
+  for (qint64 r = from; r < records; r += kBlockRecords) {
+    const qint64 n = std::min(kBlockRecords, records - r);
+    const QByteArray block = log.readAt(r * kResultRecordSize, n * kResultRecordSize);
+    const qint64 whole = block.size() / kResultRecordSize;
+    for (qint64 i = 0; i < whole; ++i) out.push_back(decodeRecord(block.constData() + i * kResultRecordSize));
+    if (whole < n) break;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<Seisekikiroku> readResultRecords(const QString &path, int first, int *totalRecords) {
+  return readRecords(path, [first](qint64) { return static_cast<qint64>(std::max(1, first) - 1); }, totalRecords);
+}
+
+std::vector<Seisekikiroku> readLatestResultRecords(const QString &path, int maxRecords, int *totalRecords) {
+  return readRecords(path, [maxRecords](qint64 count) { return count > maxRecords ? count - maxRecords : 0; },
+                     totalRecords);
+}
+
+}  // namespace minatori

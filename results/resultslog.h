@@ -1,0 +1,36 @@
+#pragma once
+// The results log "成績累積データ.dat" in the content folder: every test
+// attempt of every classroom machine, appended one 44-byte record at a time
+// under a whole-file lock.
+
+#include <QString>
+#include <vector>
+
+#include "results/seisekikiroku.h"
+
+namespace minatori {
+
+struct ProgramState;
+class Clock;
+
+inline constexpr const char16_t *kResultsLogFileName = u"成績累積データ.dat";
+
+QString resultsLogPath(const ProgramState &state);
+
+// Appends a record for the state's student, level and result, dated now.
+// The record goes after the last whole record (a torn tail is overwritten).
+// Returns the record's 1-based number.
+int appendResult(const ProgramState &state, Clock &clock);
+
+// Records an attempt on `level`: sets alreadyCleared, newPersonalBest and
+// newLevelBest, updates the bests and appends the record.
+void recordAttempt(ProgramState &state, Clock &clock, int level);
+
+// Every whole record of the log from record `first` (1-based) on, read in
+// large blocks through one handle under a shared lock. A missing log reads
+// as empty when its folder exists. `totalRecords` receives the log's count.
+std::vector<Seisekikiroku> readResultRecords(const QString &path, int first = 1, int *totalRecords = nullptr);
+// The last `maxRecords` whole records (all of them when there are fewer).
+std::vector<Seisekikiroku> readLatestResultRecords(const QString &path, int maxRecords, int *totalRecords = nullptr);
+
+}  // namespace minatori
