@@ -19,6 +19,7 @@
 #include "platform/random.h"
 #include "platform/twips.h"
 #include "results/resultslog.h"
+#include "results/ui/frmsyuuryou.h"
 #include "sound/soundtable.h"
 
 namespace minatori {
@@ -516,6 +517,7 @@ void MainFrm::finishAttempt() {
   letPendingMessagesRun();
   waitWithWindowsAlive(app().clock(), 1000);
   close();
+  app().windows().show<FrmSyuuryou>();
 }
 
 void MainFrm::startPractice() {
