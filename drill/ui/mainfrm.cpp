@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -440,10 +441,14 @@ void MainFrm::showQuestion() {
 void MainFrm::dropOnBox(int box, const QString &entry) {
   if (judging_ || box < 1 || box > board_.itemCount()) return;
   judging_ = true;
+  // The completion closes this window; where no event loop runs (a test),
+  // the window can be gone by the time the handler returns.
   struct Release {
-    bool &flag;
-    ~Release() { flag = false; }
-  } release{judging_};
+    QPointer<MainFrm> window;
+    ~Release() {
+      if (window) window->judging_ = false;
+    }
+  } release{this};
 
   const DropOutcome outcome = judgeDrop(board_, question_, rows_, box, entry);
   if (outcome == DropOutcome::Ignored) return;

@@ -12,6 +12,8 @@
 #include "app/levelcatalogue.h"
 #include "app/ui/application.h"
 #include "drill/ui/mainfrm.h"
+#include "results/resultslog.h"
+#include "results/ui/frmsyuuryou.h"
 #include "platform/random.h"
 #include "tests/support/fakeclock.h"
 #include "tests/support/recordingaudio.h"
@@ -187,11 +189,19 @@ class MainFrmWindowTest : public QObject {
     for (int question = 1; question <= 3; ++question) {
       for (int k = 1; k <= 3; ++k) dropText(run.box(k), run.entryOf(k));
       QCOMPARE(run.app->state().questionsDone, question);
-      QCOMPARE(left->text(), QString::number(3 - question));
-      QVERIFY(run.lastSound().endsWith(QStringLiteral("正解チャイム.wav")));
+      if (question < 3) {
+        QCOMPARE(left->text(), QString::number(3 - question));
+        QVERIFY(run.lastSound().endsWith(QStringLiteral("正解チャイム.wav")));
+      }
     }
     QCOMPARE(run.app->state().allAnswered, qint16(1));
     QVERIFY(run.messages.shown.empty());
+    // The attempt is recorded and the end screen has taken over.
+    QVERIFY(!run.app->windows().find<MainFrm>());
+    QVERIFY(run.app->windows().find<FrmSyuuryou>());
+    const auto records = readResultRecords(resultsLogPath(run.app->state()));
+    QCOMPARE(records.size(), size_t(1));
+    QCOMPARE(records[0].level, qint16(2));
   }
 
   void theStatusPanelShowsTheAttempt() {
