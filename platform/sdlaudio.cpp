@@ -26,18 +26,18 @@ PlayResult SdlAudioPlayer::playAndWait(const QString &wavPath) {
   if (!audio.ok)
     return {audioerr::CannotInitialise, QStringLiteral("音声を初期化できません: ") + sdlError()};
 
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec format{};
   Uint8 *buffer = nullptr;
   Uint32 length = 0;
   const QByteArray path = QFile::encodeName(wavPath);
-  if (!SDL_LoadWAV(path.constData(), &spec, &buffer, &length))
+  if (!SDL_LoadWAV(path.constData(), &format, &buffer, &length))
     return {audioerr::CannotLoadFile, QStringLiteral("音声ファイルを読めません: ") + wavPath + u' ' + sdlError()};
 
   // A small device buffer: the call then blocks for little more than the sound.
-  spec.samples = 512;
-  spec.callback = nullptr;
+  format.samples = 512;
+  format.callback = nullptr;
   SDL_AudioSpec obtained{};
-  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &spec, &obtained, 0);
+  const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &format, &obtained, 0);
   if (device == 0) {
     SDL_FreeWAV(buffer);
     return {audioerr::CannotOpenDevice, QStringLiteral("音声デバイスを開けません: ") + sdlError()};
