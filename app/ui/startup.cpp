@@ -2,15 +2,17 @@
 
 #include "app/configuration.h"
 #include "app/ui/application.h"
-#include "app/ui/basefrm.h"
+#include "app/levelcatalogue.h"
+#include "progress/ui/progressnav.h"
 
 namespace minatori {
 
 void continueStartUp(Application &app) {
   loadConfiguration(app.state(), app.programFolder());
-  // The name-selection screen takes over from here once it exists; until then
-  // start-up ends on the wait window.
-  app.windows().show<BASEFRM>();
+  // Until students are chosen by name, start-up goes straight to the level
+  // choice.
+  buildLevelCatalogue(app.state());
+  showProgressScreen(app);
 }
 
 }  // namespace minatori

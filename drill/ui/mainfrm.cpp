@@ -19,6 +19,7 @@
 #include "platform/messageboxes.h"
 #include "platform/random.h"
 #include "platform/twips.h"
+#include "progress/ui/progressnav.h"
 #include "results/resultslog.h"
 #include "results/ui/frmsyuuryou.h"
 #include "sound/soundtable.h"
@@ -581,6 +582,7 @@ void MainFrm::endPractice() {
   app().windows().show<BASEFRM>();
   letPendingMessagesRun();
   close();
+  showProgressScreen(app());
 }
 
 void MainFrm::command12Click() {

@@ -12,6 +12,7 @@
 #include "drill/ui/mainfrm.h"
 #include "platform/events.h"
 #include "platform/twips.h"
+#include "progress/ui/progressnav.h"
 #include "results/judgement.h"
 #include "results/tallies.h"
 #include "sound/soundtable.h"
@@ -204,10 +205,9 @@ void FrmSyuuryou::timer1Tick() {
 
 void FrmSyuuryou::command4Click() {
   command4_->setEnabled(false);
-  // The progress screen takes the student back from here; until it exists
-  // the wait window stands in for it.
   app().windows().show<BASEFRM>();
   close();
+  showProgressScreen(app());
   letPendingMessagesRun();
 }
 

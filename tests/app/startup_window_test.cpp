@@ -8,6 +8,7 @@
 #include "app/ui/basefrm.h"
 #include "app/ui/firstfrm.h"
 #include "platform/random.h"
+#include "progress/ui/progressstandin.h"
 #include "tests/support/fakeclock.h"
 #include "tests/support/recordingmessageboxes.h"
 #include "tests/support/testinstallation.h"
@@ -39,7 +40,7 @@ class StartupWindowTest : public QObject {
   }
 
  private Q_SLOTS:
-  void splashShowsTheEraDateThenTheWaitWindow() {
+  void splashShowsTheEraDateThenTheLevelChoice() {
     Run run;
     run.start();
     Firstfrm *splash = run.app->windows().find<Firstfrm>();
@@ -59,11 +60,8 @@ class StartupWindowTest : public QObject {
 
     tick(splash);
     QVERIFY(!run.app->windows().find<Firstfrm>());
-    BASEFRM *wait = run.app->windows().find<BASEFRM>();
-    QVERIFY(wait && wait->isVisible());
-    auto *label = wait->findChild<QLabel *>(QStringLiteral("Label19"));
-    QVERIFY(label);
-    QCOMPARE(label->text(), QStringLiteral("Just a moment, please."));
+    auto *next = run.app->windows().find<ProgressStandIn>();
+    QVERIFY(next && next->isVisible());
     const ProgramState &s = run.app->state();
     QCOMPARE(s.dataFolder, run.inst.dataFolder());
     QCOMPARE(s.contentFolder, run.inst.contentFolder());

@@ -1,5 +1,6 @@
 // The drill board of a test level, answered by drops on its boxes.
 
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -15,6 +16,7 @@
 #include "results/resultslog.h"
 #include "results/ui/frmsyuuryou.h"
 #include "platform/random.h"
+#include "progress/ui/progressstandin.h"
 #include "tests/support/fakeclock.h"
 #include "tests/support/recordingaudio.h"
 #include "tests/support/recordingmessageboxes.h"
@@ -273,7 +275,9 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(event->text(), QStringLiteral("?"));
     QTest::mouseClick(run.child<QPushButton>(QStringLiteral("Command9")), Qt::LeftButton);
     QVERIFY(!run.app->windows().find<MainFrm>());
+    QVERIFY(run.app->windows().find<ProgressStandIn>());
     QVERIFY(run.audio.played.isEmpty());
+    QVERIFY(!QFile::exists(resultsLogPath(run.app->state())));
   }
 
   void anEmptyDragIsIgnored() {

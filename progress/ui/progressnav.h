@@ -1,0 +1,12 @@
+#pragma once
+// Where the student goes between attempts: the end screen, the end of a
+// practice and the confirmed name all come back here.
+
+namespace minatori {
+
+class Application;
+
+// Shows the student's home screen between attempts.
+void showProgressScreen(Application &app);
+
+}  // namespace minatori
