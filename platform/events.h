@@ -9,6 +9,10 @@ namespace minatori {
 // stops too instead of carrying on with its windows closed.
 void letPendingMessagesRun();
 
+// How many letPendingMessagesRun calls are on the stack right now. A window
+// closed inside one of them is destroyed only once this is back to 0.
+int pendingMessagesDepth();
+
 // Set once the program is ending; cleared for a new run (tests start several).
 void setProgramEnding(bool ending);
 bool programEnding();

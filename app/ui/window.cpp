@@ -7,9 +7,7 @@
 
 namespace minatori {
 
-Window::Window(Application &app) : app_(app) {
-  setAttribute(Qt::WA_DeleteOnClose);
-}
+Window::Window(Application &app) : app_(app) {}
 
 ProgramState &Window::state() const { return app_.state(); }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Base of every window of the program. A window is created by the registry
 // when it is first shown, runs its load steps once, its activation steps each
-// time it is shown, and is destroyed when it closes.
+// time it is shown, and is destroyed by the registry some time after it
+// closes (see WindowRegistry::forget).
 
 #include <QWidget>
 

@@ -4,6 +4,7 @@
 // closes itself" lives here.
 
 #include <QPointer>
+#include <QTimer>
 #include <vector>
 
 #include "app/ui/window.h"
@@ -14,7 +15,7 @@ class Application;
 
 class WindowRegistry {
  public:
-  explicit WindowRegistry(Application &app) : app_(app) {}
+  explicit WindowRegistry(Application &app);
   ~WindowRegistry();
   WindowRegistry(const WindowRegistry &) = delete;
   WindowRegistry &operator=(const WindowRegistry &) = delete;
@@ -57,12 +58,21 @@ class WindowRegistry {
   // Open windows in the order they were opened.
   std::vector<Window *> openWindows() const;
 
-  // Called by a window whose close has been accepted.
+  // Called by a window whose close has been accepted. The window is
+  // destroyed later, once no handler can still be running on it.
   void forget(Window *w);
 
  private:
+  void destroyClosed();
+
   Application &app_;
   std::vector<QPointer<Window>> open_;
+  // Closed windows not yet destroyed. A handler that lets pending messages
+  // run (or runs a drag or a modal box) may close its own window meanwhile
+  // and then carry on using it, so destruction waits until the program is
+  // back in its main event loop.
+  std::vector<QPointer<Window>> closed_;
+  QTimer destroyTimer_;
 };
 
 }  // namespace minatori

@@ -28,9 +28,7 @@ ProgressStandIn::ProgressStandIn(Application &app) : Window(app) {
   start_ = new QPushButton(QStringLiteral("ｽﾀｰﾄ"), this);
   start_->setObjectName(QStringLiteral("StandInStart"));
   connect(start_, &QPushButton::clicked, this, &ProgressStandIn::startClick);
-  // Queued: the start closes this window, which must not happen while the
-  // list is still inside its own double-click handler.
-  connect(levels_, &QListWidget::itemDoubleClicked, this, &ProgressStandIn::startClick, Qt::QueuedConnection);
+  connect(levels_, &QListWidget::itemDoubleClicked, this, &ProgressStandIn::startClick);
   auto *layout = new QVBoxLayout(this);
   layout->addWidget(student_);
   layout->addWidget(number_);

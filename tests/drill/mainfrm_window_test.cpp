@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -250,6 +251,59 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(run.app->state().finishing, qint16(1));
     QCOMPARE(run.app->state().attemptResult, 99999);
     QVERIFY(!run.app->windows().find<MainFrm>());
+  }
+
+  void theRecordHoldsTheElapsedWholeSeconds() {
+    Run run;
+    run.startTick = run.clock.tickMs();
+    run.open(2);
+    for (int question = 1; question <= 3; ++question)
+      for (int k = 1; k <= 3; ++k) {
+        if (question == 3 && k == 3) {
+          run.tickAt(83);
+          run.clock.setAutoAdvanceMs(10);
+        }
+        dropText(run.box(k), run.entryOf(k));
+      }
+    const auto records = readResultRecords(resultsLogPath(run.app->state()));
+    QCOMPARE(records.size(), size_t(1));
+    QCOMPARE(records[0].resultTime, qint32(83));
+  }
+
+  void theLastAnswerAndTheTimeOutInOneSecondFinishOnce() {
+    Run run;
+    run.startTick = run.clock.tickMs();
+    run.open(2, historyCsv(), 45, 60);
+    for (int question = 1; question <= 3; ++question)
+      for (int k = 1; k <= (question == 3 ? 2 : 3); ++k) dropText(run.box(k), run.entryOf(k));
+    // The last drop arrives while the time-out tick lets pending events run.
+    QPointer<QLabel> last = run.box(3);
+    const QString entry = run.entryOf(3);
+    QTimer::singleShot(0, [last, entry] {
+      if (last) dropText(last, entry);
+    });
+    run.clock.setAutoAdvanceMs(10);
+    run.tickAt(300);
+    QCoreApplication::processEvents();
+    const auto records = readResultRecords(resultsLogPath(run.app->state()));
+    QCOMPARE(records.size(), size_t(1));
+    QCOMPARE(run.app->state().timedOut, qint16(0));
+    QVERIFY(records[0].resultTime < 99999);
+    int endScreens = 0;
+    for (Window *w : run.app->windows().openWindows()) endScreens += qobject_cast<FrmSyuuryou *>(w) ? 1 : 0;
+    QCOMPARE(endScreens, 1);
+  }
+
+  void aPracticeTimeOutReturnsWithoutARecord() {
+    Run run;
+    run.startTick = run.clock.tickMs();
+    run.open(1, historyCsv(), 45, 60);
+    run.clock.setAutoAdvanceMs(10);
+    run.tickAt(300);
+    QVERIFY(!run.app->windows().find<MainFrm>());
+    QVERIFY(run.app->windows().find<ProgressStandIn>());
+    QVERIFY(!run.app->windows().find<FrmSyuuryou>());
+    QVERIFY(!QFile::exists(resultsLogPath(run.app->state())));
   }
 
   void practiceCardsShowAYearThenItsEvent() {
