@@ -10,6 +10,7 @@
 #include "app/levelcriteria.h"
 #include "drill/practice.h"
 #include "results/tallies.h"
+#include "roster/roster.h"
 #include "platform/loosevalue.h"
 #include "sound/soundtable.h"
 
@@ -56,11 +57,14 @@ struct ProgramState {
   // --- Results tallies, recomputed from the results log. ---
   ResultsTallies tallies;
 
+  // --- Roster, read from the data folder by the screens that list students. ---
+  RosterTable roster;
+
   // --- Sound table, with the last play command and the drill failure count. ---
   SoundTable sounds{};
 
   // --- Fields of the screens that own them. ---
-  int selectedGroup = 0;  // grade group last chosen on the name-selection screen
+  QString selectedGroup;  // grade group last chosen on the name-selection screen
   int periodChoice = 0;   // progress screen period choice, 1..5
   int resultsView = 0;    // results view last built, 1..3
   int finalLevelCleared = 0;
