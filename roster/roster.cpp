@@ -16,14 +16,6 @@ namespace {
 constexpr int kMaxStudentNumber = kRosterSlots - 1;
 constexpr int kFigureLevels = 35;
 
-// Names are filled with ASCII blanks; a full-width space is part of a name.
-QString trimBlanks(const QString &text) {
-  qsizetype first = 0, last = text.size();
-  while (first < last && text[first] == u' ') ++first;
-  while (last > first && text[last - 1] == u' ') --last;
-  return text.mid(first, last - first);
-}
-
 QString fixedName(const QString &text) { return text.left(kNameLength).leftJustified(kNameLength, u' '); }
 
 QString lastChars(const QString &text, int count) { return text.right(count); }
@@ -41,6 +33,13 @@ qint16 readNumberField(FieldReader &in) {
 bool validNumber(int studentNumber) { return studentNumber >= 0 && studentNumber <= kMaxStudentNumber; }
 
 }  // namespace
+
+QString trimBlanks(const QString &text) {
+  qsizetype first = 0, last = text.size();
+  while (first < last && text[first] == u' ') ++first;
+  while (last > first && text[last - 1] == u' ') --last;
+  return text.mid(first, last - first);
+}
 
 RosterTable::RosterTable()
     : entries(kRosterSlots),

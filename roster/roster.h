@@ -47,6 +47,10 @@ struct RosterLine {
   int status = 0;
 };
 
+// `text` without the ASCII blanks at both ends; names are filled with
+// those, while a full-width space belongs to the name.
+QString trimBlanks(const QString &text);
+
 // Reads the roster's lines. A last line with fewer than eight fields is error
 // 62 naming the file and the line.
 std::vector<RosterLine> parseRosterLines(const QString &text, const QString &file);

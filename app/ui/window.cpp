@@ -13,7 +13,9 @@ ProgramState &Window::state() const { return app_.state(); }
 
 void Window::closeEvent(QCloseEvent *event) {
   QWidget::closeEvent(event);
-  if (event->isAccepted()) app_.windows().forget(this);
+  if (!event->isAccepted()) return;
+  app_.windows().forget(this);
+  Q_EMIT closed();
 }
 
 void Window::centreOnScreen() {

@@ -21,6 +21,10 @@ class Window : public QWidget {
   // Runs every time the window is shown through the registry.
   virtual void activate() {}
 
+ Q_SIGNALS:
+  // The window's close was accepted; it is no longer among the open windows.
+  void closed();
+
  protected:
   Application &app() const { return app_; }
   ProgramState &state() const;

@@ -1,13 +1,13 @@
 #pragma once
 // A bare level chooser that stands in for the progress screen until that
-// screen is built: the student, the offered levels and a start button.
+// screen is built: the chosen student, the offered levels, a start button
+// and the way back to the name-selection screen.
 
 #include "app/ui/window.h"
 
 class QLabel;
 class QListWidget;
 class QPushButton;
-class QSpinBox;
 
 namespace minatori {
 
@@ -19,12 +19,13 @@ class ProgressStandIn : public Window {
 
  public Q_SLOTS:
   void startClick();
+  void backClick();
 
  private:
   QLabel *student_;
-  QSpinBox *number_;
   QListWidget *levels_;
   QPushButton *start_;
+  QPushButton *back_;
 };
 
 }  // namespace minatori

@@ -1,5 +1,5 @@
 // Start-up on an installation tree: the splash with today's era date, the
-// configuration read on Timer1's tick, then the wait window.
+// configuration read on Timer1's tick, then the name-selection screen.
 
 #include <QLabel>
 #include <QTimer>
@@ -8,7 +8,7 @@
 #include "app/ui/basefrm.h"
 #include "app/ui/firstfrm.h"
 #include "platform/random.h"
-#include "progress/ui/progressstandin.h"
+#include "roster/ui/namesel.h"
 #include "tests/support/fakeclock.h"
 #include "tests/support/recordingmessageboxes.h"
 #include "tests/support/testinstallation.h"
@@ -40,7 +40,7 @@ class StartupWindowTest : public QObject {
   }
 
  private Q_SLOTS:
-  void splashShowsTheEraDateThenTheLevelChoice() {
+  void splashShowsTheEraDateThenTheNameSelection() {
     Run run;
     run.start();
     Firstfrm *splash = run.app->windows().find<Firstfrm>();
@@ -60,8 +60,9 @@ class StartupWindowTest : public QObject {
 
     tick(splash);
     QVERIFY(!run.app->windows().find<Firstfrm>());
-    auto *next = run.app->windows().find<ProgressStandIn>();
+    auto *next = run.app->windows().find<namesel>();
     QVERIFY(next && next->isVisible());
+    QCOMPARE(next->windowTitle(), QStringLiteral("vantora"));
     const ProgramState &s = run.app->state();
     QCOMPARE(s.dataFolder, run.inst.dataFolder());
     QCOMPARE(s.contentFolder, run.inst.contentFolder());

@@ -18,10 +18,8 @@
 #include "results/ui/frmsyuuryou.h"
 #include "platform/random.h"
 #include "progress/ui/progressstandin.h"
-#include "tests/support/fakeclock.h"
-#include "tests/support/recordingaudio.h"
-#include "tests/support/recordingmessageboxes.h"
 #include "tests/support/testinstallation.h"
+#include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
 
 using namespace minatori;
@@ -62,18 +60,12 @@ QStringList listTexts(const QListWidget *list) {
 class MainFrmWindowTest : public QObject {
   Q_OBJECT
 
-  struct Run {
-    FakeClock clock;
-    Random random;
-    RecordingMessageBoxes messages;
-    RecordingAudio audio;
-    TestInstallation inst;
-    std::unique_ptr<Application> app;
+  struct Run : WindowRun {
     MainFrm *drill = nullptr;
 
     void open(int level, const QString &csv = historyCsv(), int target = 45, int lowest = 60) {
       TestInstallation::writeCp932(inst.contentFolder() + QStringLiteral("歴史年2001.CSV"), csv);
-      app = std::make_unique<Application>(Services{&clock, &random, &messages, &audio}, inst.programFolder());
+      makeApp();
       loadConfiguration(app->state(), inst.programFolder());
       buildLevelCatalogue(app->state());
       app->state().currentLevel = static_cast<qint16>(level);

@@ -15,10 +15,8 @@
 #include "results/resultslog.h"
 #include "results/tallies.h"
 #include "results/ui/frmsyuuryou.h"
-#include "tests/support/fakeclock.h"
-#include "tests/support/recordingaudio.h"
-#include "tests/support/recordingmessageboxes.h"
 #include "tests/support/testinstallation.h"
+#include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
 
 using namespace minatori;
@@ -27,17 +25,11 @@ using namespace minatori::test;
 class FrmSyuuryouWindowTest : public QObject {
   Q_OBJECT
 
-  struct Run {
-    FakeClock clock;
-    Random random;
-    RecordingMessageBoxes messages;
-    RecordingAudio audio;
-    TestInstallation inst;
-    std::unique_ptr<Application> app;
+  struct Run : WindowRun {
     FrmSyuuryou *end = nullptr;
 
     Run() {
-      app = std::make_unique<Application>(Services{&clock, &random, &messages, &audio}, inst.programFolder());
+      makeApp();
       loadConfiguration(app->state(), inst.programFolder());
       buildLevelCatalogue(app->state());
       ProgramState &s = app->state();
