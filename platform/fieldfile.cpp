@@ -1,5 +1,6 @@
 #include "platform/fieldfile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -90,11 +91,14 @@ float FieldReader::readFloat() {
 }
 
 int FieldReader::lineNumber() const {
-  int line = 1;
-  for (qsizetype i = 0; i < pos_ && i < text_.size(); ++i) {
-    if (text_[i] == u'\n' || (text_[i] == u'\r' && (i + 1 >= text_.size() || text_[i + 1] != u'\n'))) ++line;
+  // Counted on from the last answer: readers ask once a field, and counting
+  // from the start each time would make reading a long file quadratic.
+  if (pos_ < countedTo_) countedTo_ = 0, countedLines_ = 1;
+  for (qsizetype i = countedTo_; i < pos_ && i < text_.size(); ++i) {
+    if (text_[i] == u'\n' || (text_[i] == u'\r' && (i + 1 >= text_.size() || text_[i + 1] != u'\n'))) ++countedLines_;
   }
-  return line;
+  countedTo_ = std::max(countedTo_, std::min(pos_, text_.size()));
+  return countedLines_;
 }
 
 void FieldReader::skip(int count) {

@@ -46,6 +46,8 @@ class FieldReader {
   QString file_;
   qsizetype pos_ = 0;
   bool afterComma_ = false;  // the last field ended at a comma
+  mutable qsizetype countedTo_ = 0;  // lineNumber(): lines counted up to here
+  mutable int countedLines_ = 1;
 };
 
 // Builds text in the same convention: fields joined by commas, lines ended by CR LF.
