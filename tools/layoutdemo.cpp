@@ -2,6 +2,7 @@
 //   layoutdemo <demo folder> <target root> <executable> [<generated sounds folder>]
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <cstdio>
 
 #include "platform/runtimeerror.h"
@@ -26,6 +27,16 @@ int main(int argc, char **argv) {
     minatori::installation::layOut(layout);
   } catch (const minatori::RuntimeError &e) {
     std::fprintf(stderr, "layoutdemo: %s\n", e.what());
+    return 1;
+  }
+  // The program menu the student leaves through, beside the program folder.
+  const QString menuFolder = layout.root + QStringLiteral("/起動/");
+  const QString menu = QStringLiteral("プログラムメニューc.exe");
+  QDir().mkpath(menuFolder);
+  QFile::remove(menuFolder + menu);
+  if (!QFile::copy(demo + QStringLiteral("menu/") + menu, menuFolder + menu) ||
+      !QFile::setPermissions(menuFolder + menu, QFile::permissions(demo + QStringLiteral("menu/") + menu))) {
+    std::fprintf(stderr, "layoutdemo: cannot copy the program menu into %s\n", qPrintable(menuFolder));
     return 1;
   }
   std::printf("%s\n", qPrintable(minatori::installation::programFolder(layout)));
