@@ -1,0 +1,1 @@
+#include "progress/rankings.h"
