@@ -68,6 +68,7 @@ struct ProgramState {
   int periodChoice = 0;   // progress screen period choice, 1..5
   int resultsView = 0;    // results view last built, 1..3
   int finalLevelCleared = 0;
+  qint16 firstVisibleLevel = 0;  // level in the progress screen's first column
   int newPersonalBest = 0;  // set when an attempt is recorded, read by the end screen
   int newLevelBest = 0;
   int alreadyCleared = 0;

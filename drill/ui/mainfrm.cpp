@@ -377,6 +377,7 @@ void MainFrm::cannotMakeQuestion(const QString &why) {
                         state().programTitle, MessageButtons::Ok, MessageIcon::Warning);
   // Back to where the student chose the level.
   close();
+  showProgressScreen(app());
 }
 
 void MainFrm::placeLine(QFrame *line, QLabel *caption, const YearLine &at) {

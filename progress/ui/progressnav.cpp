@@ -1,10 +1,10 @@
 #include "progress/ui/progressnav.h"
 
 #include "app/ui/application.h"
-#include "progress/ui/progressstandin.h"
+#include "progress/ui/seisekitime1.h"
 
 namespace minatori {
 
-void showProgressScreen(Application &app) { app.windows().show<ProgressStandIn>(); }
+void showProgressScreen(Application &app) { app.windows().show<seisekitime1>(); }
 
 }  // namespace minatori

@@ -20,7 +20,7 @@
 #include "platform/random.h"
 #include "platform/twips.h"
 #include "progress/ui/progressnav.h"
-#include "progress/ui/progressstandin.h"
+#include "progress/ui/seisekitime1.h"
 #include "results/tallies.h"
 #include "roster/launch.h"
 #include "sound/soundtable.h"
@@ -167,7 +167,7 @@ void namesel::activate() {
   groups_->addItems(gradeGroups());
   groups_->setCurrentIndex(0);
   s.selectedGroup = QStringLiteral("全学年");
-  app().windows().close<ProgressStandIn>();
+  app().windows().close<seisekitime1>();
   selectedName_->setText(kChooseName);
   selectedName_->show();
   waitPanel_->hide();

@@ -17,7 +17,7 @@
 #include "results/resultslog.h"
 #include "results/ui/frmsyuuryou.h"
 #include "platform/random.h"
-#include "progress/ui/progressstandin.h"
+#include "progress/ui/seisekitime1.h"
 #include "tests/support/testinstallation.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
@@ -36,17 +36,6 @@ QString historyCsv() {
     text += QStringLiteral("1,%1,,,%2,できごと%3,%4,\r\n").arg(year).arg(i % 3 + 1).arg(i).arg(QChar(u'あ' + i));
   }
   return text;
-}
-
-// A drop as Qt delivers it: the enter event first (without it the drop is ignored).
-void dropText(QWidget *box, const QString &text) {
-  QMimeData mime;
-  mime.setText(text);
-  const QPoint at = box->rect().center();
-  QDragEnterEvent enter(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(box, &enter);
-  QDropEvent drop(QPointF(at), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(box, &drop);
 }
 
 QStringList listTexts(const QListWidget *list) {
@@ -293,7 +282,7 @@ class MainFrmWindowTest : public QObject {
     run.clock.setAutoAdvanceMs(10);
     run.tickAt(300);
     QVERIFY(!run.app->windows().find<MainFrm>());
-    QVERIFY(run.app->windows().find<ProgressStandIn>());
+    QVERIFY(run.app->windows().find<seisekitime1>());
     QVERIFY(!run.app->windows().find<FrmSyuuryou>());
     QVERIFY(!QFile::exists(resultsLogPath(run.app->state())));
   }
@@ -321,7 +310,7 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(event->text(), QStringLiteral("?"));
     QTest::mouseClick(run.child<QPushButton>(QStringLiteral("Command9")), Qt::LeftButton);
     QVERIFY(!run.app->windows().find<MainFrm>());
-    QVERIFY(run.app->windows().find<ProgressStandIn>());
+    QVERIFY(run.app->windows().find<seisekitime1>());
     QVERIFY(run.audio.played.isEmpty());
     QVERIFY(!QFile::exists(resultsLogPath(run.app->state())));
   }

@@ -11,7 +11,7 @@
 #include "app/ui/application.h"
 #include "drill/ui/mainfrm.h"
 #include "platform/random.h"
-#include "progress/ui/progressstandin.h"
+#include "progress/ui/seisekitime1.h"
 #include "results/resultslog.h"
 #include "results/tallies.h"
 #include "results/ui/frmsyuuryou.h"
@@ -94,18 +94,7 @@ class FrmSyuuryouWindowTest : public QObject {
     QVERIFY(run.shown("Command5"));
     QTest::mouseClick(run.end->findChild<QPushButton *>(QStringLiteral("Command4")), Qt::LeftButton);
     QVERIFY(!run.app->windows().find<FrmSyuuryou>());
-    QVERIFY(run.app->windows().find<ProgressStandIn>());
-  }
-
-  void theLevelChoiceStartsTheChosenLevel() {
-    Run run;
-    auto &choice = run.app->windows().show<ProgressStandIn>();
-    choice.findChild<QListWidget *>(QStringLiteral("StandInLevels"))->setCurrentRow(2);
-    QTest::mouseClick(choice.findChild<QPushButton *>(QStringLiteral("StandInStart")), Qt::LeftButton);
-    QCOMPARE(run.app->state().currentLevel, qint16(3));
-    QCOMPARE(run.app->state().studentNumber, qint16(7));
-    QVERIFY(run.app->windows().find<MainFrm>());
-    QVERIFY(!run.app->windows().find<ProgressStandIn>());
+    QVERIFY(run.app->windows().find<seisekitime1>());
   }
 
   void aTimedOutAttemptHasNoRecordAndNoSound() {

@@ -15,7 +15,7 @@
 #include "app/ui/application.h"
 #include "app/ui/frmver.h"
 #include "platform/random.h"
-#include "progress/ui/progressstandin.h"
+#include "progress/ui/seisekitime1.h"
 #include "results/resultslog.h"
 #include "roster/ui/namesel.h"
 #include "tests/support/testinstallation.h"
@@ -159,7 +159,7 @@ class NameselWindowTest : public QObject {
     QCOMPARE(run.audio.played.size(), 1);
     QVERIFY(run.audio.played.front().endsWith(QStringLiteral("お知らせ.wav")));
     QVERIFY(run.app->windows().find<namesel>());
-    QVERIFY(!run.app->windows().find<ProgressStandIn>());
+    QVERIFY(!run.app->windows().find<seisekitime1>());
   }
 
   void theKeyboardAloneChoosesAndStarts() {
@@ -177,7 +177,7 @@ class NameselWindowTest : public QObject {
     QCOMPARE(s.studentGradeLabel, QStringLiteral("小３"));
     QCOMPARE(s.studentStartTime, 10 * 3600 + 30 * 60);
     QCOMPARE(s.levelCount, qint16(12));
-    QVERIFY(run.app->windows().find<ProgressStandIn>());
+    QVERIFY(run.app->windows().find<seisekitime1>());
     QVERIFY(!run.app->windows().find<namesel>());
     QVERIFY(run.audio.played.isEmpty());
   }
@@ -197,9 +197,9 @@ class NameselWindowTest : public QObject {
     run.open();
     run.doubleClickRow(run.rowOf(QStringLiteral("中2 江藤")));
     QCOMPARE(run.app->state().studentNumber, qint16(21));
-    QVERIFY(run.app->windows().find<ProgressStandIn>());
+    QVERIFY(run.app->windows().find<seisekitime1>());
     // Back from the level choice, the screen starts afresh.
-    QTest::mouseClick(run.app->windows().find<ProgressStandIn>()->findChild<QPushButton *>(QStringLiteral("StandInBack")),
+    QTest::mouseClick(run.app->windows().find<seisekitime1>()->findChild<QPushButton *>(QStringLiteral("Command1")),
                       Qt::LeftButton);
     run.screen = run.app->windows().find<namesel>();
     QVERIFY(run.screen);

@@ -3,6 +3,10 @@
 // recorded message boxes and sounds, an installation tree, and the
 // application object made from them.
 
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QWidget>
 #include <memory>
 
 #include "app/ui/application.h"
@@ -28,5 +32,16 @@ struct WindowRun {
     return *app;
   }
 };
+
+// A drop as Qt delivers it: the enter event first (without it the drop is ignored).
+inline void dropText(QWidget *box, const QString &text) {
+  QMimeData mime;
+  mime.setText(text);
+  const QPoint at = box->rect().center();
+  QDragEnterEvent enter(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(box, &enter);
+  QDropEvent drop(QPointF(at), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(box, &drop);
+}
 
 }  // namespace minatori::test

@@ -1,0 +1,568 @@
+#include "progress/ui/seisekitime1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <cmath>
+
+#include "app/levelcatalogue.h"
+#include "app/programstate.h"
+#include "app/ui/application.h"
+#include "drill/ui/mainfrm.h"
+#include "platform/clock.h"
+#include "platform/events.h"
+#include "progress/levelcolumns.h"
+#include "results/resultslog.h"
+#include "results/tallies.h"
+#include "roster/roster.h"
+#include "roster/ui/namesel.h"
+
+namespace minatori {
+
+namespace {
+
+constexpr int kColumnsTop = 160;  // pixels
+constexpr double kColumnsLeftTwips = 120;
+constexpr int kTodayRecords = 1000;
+constexpr int kPeriodRecords = 20000;
+
+QFont sized(const QFont &base, double pointSize, bool bold = false) {
+  QFont f = base;
+  f.setPointSizeF(pointSize);
+  f.setBold(bold);
+  return f;
+}
+
+void paint(QWidget *w, const QColor &colour) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, colour);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+int px(double twipsValue) { return static_cast<int>(std::lround(twipsValue / 15.0)); }
+
+template <class W>
+W *named(W *w, const QString &name) {
+  w->setObjectName(name);
+  return w;
+}
+
+}  // namespace
+
+seisekitime1::seisekitime1(Application &app) : Window(app) {
+  setWindowTitle(QStringLiteral("vantora"));
+  setFixedSize(1024, 768);
+  const QFont base(QStringLiteral("IPAGothic"));
+
+  title_ = named(new QLabel(this), QStringLiteral("Label11"));
+  title_->setGeometry(8, 4, 300, 44);
+  student_ = named(new QLabel(this), QStringLiteral("Label12"));
+  student_->setGeometry(316, 6, 370, 30);
+  student_->setFont(sized(base, 16, true));
+  school_ = named(new QLabel(this), QStringLiteral("Label13"));
+  school_->setGeometry(316, 40, 370, 22);
+  sinceStart_ = named(new QLabel(this), QStringLiteral("Label17"));
+  sinceStart_->setGeometry(692, 8, 190, 22);
+  todayTotal_ = named(new QLabel(this), QStringLiteral("Label18"));
+  todayTotal_->setGeometry(692, 34, 190, 22);
+  back_ = named(new QPushButton(QStringLiteral("戻る(0)"), this), QStringLiteral("Command1"));
+  back_->setGeometry(896, 6, 120, 40);
+  connect(back_, &QPushButton::clicked, this, &seisekitime1::command1Click);
+  dataButton_ = named(new QPushButton(QStringLiteral("データ処理"), this), QStringLiteral("Command8"));
+  dataButton_->setGeometry(896, 50, 120, 28);
+  dataButton_->hide();
+  printButton_ = named(new QPushButton(QStringLiteral("印刷"), this), QStringLiteral("Command27"));
+  printButton_->setGeometry(772, 50, 116, 28);
+  printButton_->hide();
+  display1_ = named(new QPushButton(QStringLiteral("表示１"), this), QStringLiteral("Command26"));
+  display1_->setGeometry(692, 58, 80, 24);
+
+  const QStringList kinds = {QStringLiteral("ﾀｲﾑ表示"), QStringLiteral("ﾎﾟｲﾝﾄ表示"), QStringLiteral("個人ﾀｲﾑ")};
+  for (int k = 0; k < 3; ++k) {
+    auto *o = named(new QRadioButton(kinds[k], this), QStringLiteral("Option2_%1").arg(k));
+    o->setGeometry(8 + k * 110, 88, 106, 24);
+    connect(o, &QRadioButton::clicked, this, [this, k] { selectResultsKind(k); });
+    kindOptions_[static_cast<size_t>(k)] = o;
+  }
+  optionPanel_ = named(new QGroupBox(this), QStringLiteral("Frame1"));
+  optionPanel_->setGeometry(340, 80, 280, 40);
+  const QStringList choices = {QString(), QStringLiteral("累計順"), QStringLiteral("本日順"), QStringLiteral("期間別")};
+  for (int c = 1; c <= 3; ++c) {
+    auto *o = named(new QRadioButton(choices[c], optionPanel_), QStringLiteral("Option1_%1").arg(c));
+    o->setGeometry(8 + (c - 1) * 90, 8, 88, 24);
+    connect(o, &QRadioButton::clicked, this, [this, c] { selectResultsChoice(c); });
+    choiceOptions_[static_cast<size_t>(c)] = o;
+  }
+  groups_ = named(new QComboBox(this), QStringLiteral("Combo1"));
+  groups_->setGeometry(632, 86, 150, 28);
+  connect(groups_, &QComboBox::activated, this, [this] {
+    selectResultsKind(kindOptions_[0]->isChecked() ? 0 : 1);
+    if (columns_.size() > 1) columns_[1].start->setFocus();
+  });
+  periods_ = named(new QComboBox(this), QStringLiteral("Combo2"));
+  periods_->setGeometry(632, 120, 220, 28);
+  connect(periods_, &QComboBox::activated, this, &seisekitime1::selectPeriod);
+  header_ = named(new QLabel(QStringLiteral("ベスト成績"), this), QStringLiteral("Label16"));
+  header_->setGeometry(792, 86, 226, 28);
+  header_->setFont(sized(base, 12, true));
+
+  progress_ = named(new QProgressBar(this), QStringLiteral("ProgressBar1"));
+  progress_->setGeometry(8, 150, 1008, 8);
+  progress_->setTextVisible(false);
+  scroll_ = named(new QScrollBar(Qt::Horizontal, this), QStringLiteral("HScroll1"));
+  scroll_->setGeometry(8, 740, 1008, 20);
+  connect(scroll_, &QScrollBar::valueChanged, this, &seisekitime1::hScroll1Change);
+
+  // The column templates: element 0 of every array, kept out of sight.
+  columns_.push_back(makeColumn(0));
+
+  passwordPanel_ = named(new QFrame(this), QStringLiteral("Picture7"));
+  passwordPanel_->hide();
+  waitPanel_ = named(new QFrame(this), QStringLiteral("Picture2"));
+  waitPanel_->setGeometry(rect());
+  auto *waitText = named(new QLabel(QStringLiteral("Just a moment, please."), waitPanel_), QStringLiteral("Label19"));
+  waitText->setGeometry(0, 300, 1024, 60);
+  waitText->setAlignment(Qt::AlignCenter);
+  waitText->setFont(sized(base, 24));
+
+  // Keys are seen before the control that has the focus.
+  qApp->installEventFilter(this);
+  centreOnScreen();
+}
+
+seisekitime1::~seisekitime1() { qApp->removeEventFilter(this); }
+
+void seisekitime1::Column::hideStatistics() const {
+  for (QWidget *w : std::initializer_list<QWidget *>{list, goal, recent, todayCaption, allCaption, today, allTime})
+    w->hide();
+}
+
+seisekitime1::Column seisekitime1::makeColumn(int i) {
+  const QFont base(QStringLiteral("IPAGothic"));
+  auto label = [&](const char *name, const QColor &colour, double pointSize = 10) {
+    auto *l = named(new QLabel(this), QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i));
+    l->setFont(sized(base, pointSize));
+    l->setAlignment(Qt::AlignCenter);
+    paint(l, colour);
+    return l;
+  };
+  const QColor grey(224, 224, 224);
+  Column c{};
+  c.number = label("Label1", QColor(0, 192, 0), 14);
+  c.name = label("Label3", QColor(0, 255, 0), 14);
+  c.name->setCursor(Qt::PointingHandCursor);
+  c.goal = label("Label7", QColor(128, 255, 128));
+  c.recent = label("Label8", QColor(255, 255, 128));
+  c.todayCaption = label("Label9", grey);
+  c.allCaption = label("Label10", grey);
+  c.today = label("Label14", grey);
+  c.allTime = label("Label15", grey);
+  c.start = named(new QPushButton(this), QStringLiteral("Command4_%1").arg(i));
+  c.start->setFont(sized(base, 12, true));
+  c.barred = label("Text1", QColor(255, 255, 255), 12);
+  c.barred->setStyleSheet(QStringLiteral("color: red;"));
+  c.barred->hide();
+  c.list = named(new QListWidget(this), QStringLiteral("List5_%1").arg(i));
+  c.list->setFont(sized(base, 10));
+  // Rows start with a right-aligned number, so text order is rank, time or points order.
+  c.list->setSortingEnabled(true);
+  if (i == 0) {
+    for (QWidget *w : {static_cast<QWidget *>(c.number), static_cast<QWidget *>(c.name), static_cast<QWidget *>(c.goal),
+                       static_cast<QWidget *>(c.recent), static_cast<QWidget *>(c.todayCaption),
+                       static_cast<QWidget *>(c.allCaption), static_cast<QWidget *>(c.today),
+                       static_cast<QWidget *>(c.allTime), static_cast<QWidget *>(c.start),
+                       static_cast<QWidget *>(c.list)})
+      w->hide();
+    c.list->move(px(kColumnsLeftTwips), kColumnsTop + 160);
+  } else {
+    connect(c.start, &QPushButton::clicked, this, [this, i] { command4Click(i); });
+    c.name->installEventFilter(this);
+  }
+  return c;
+}
+
+void seisekitime1::load() {
+  ProgramState &s = state();
+  paint(this, s.seasonColor);
+  paint(waitPanel_, s.seasonColor);
+  s.periodChoice = 3;
+  showWait(true);
+
+  columnWidth_ = columnWidthTwips(s.levelCount);
+  scroll_->setVisible(s.levelCount >= 5);
+  scroll_->setRange(1, std::max(1, columnScrollMaximum(s.levelCount)));
+  for (int i = 1; i <= s.levelCount; ++i) {
+    Column c = makeColumn(i);
+    c.number->setText(QString::number(i));
+    c.name->setText(s.levelNames[static_cast<size_t>(i)]);
+    c.start->setText(QStringLiteral("ｽﾀｰﾄ(&%1)").arg(i));
+    if (s.levelDefined[static_cast<size_t>(i)] == 1) {
+      c.recent->setText(recentText(s, i, s.studentNumber));
+      c.goal->setText(goalText(s, i));
+    }
+    columns_.push_back(c);
+  }
+  groups_->addItems(gradeGroups());
+  groups_->setCurrentIndex(std::max(0, static_cast<int>(gradeGroups().indexOf(s.selectedGroup))));
+  periods_->addItems({QStringLiteral("　　　今週の全成績"), QStringLiteral("　　先週からの全成績"),
+                      QStringLiteral("　　１ヶ月間の全成績"), QStringLiteral("　　１年間の全成績"),
+                      QStringLiteral("　　今までの全成績")});
+  periods_->setCurrentIndex(2);
+  periods_->hide();
+  showWait(false);
+  layOutColumns();
+}
+
+void seisekitime1::activate() {
+  ProgramState &s = state();
+  const int L = s.levelCount, st = s.studentNumber;
+  const bool teacher = s.studentName.contains(u'★') || s.studentName.contains(QStringLiteral("先生"));
+  dataButton_->setVisible(teacher);
+  printButton_->setVisible(teacher && s.printButtonSwitch == 1);
+  const int seconds = static_cast<int>(std::floor(app().clock().timeOfDay() - s.studentStartTime));
+  sinceStart_->setText(QStringLiteral("起動後%1分").arg(seconds / 60));
+
+  ready_ = false;
+  waitPanel_->setGeometry(0, 0, width(), height());
+  showWait(true);
+  letPendingMessagesRun();
+  choiceOptions_[1]->setText(QStringLiteral("累計順"));
+  choiceOptions_[2]->setText(QStringLiteral("本日順"));
+  app().windows().close<namesel>();
+  computeTallies(s, app().services());
+  todayTotal_->setText(QStringLiteral("本日総回数＝%1回").arg(todayTotal(s, st)));
+  progress_->setMaximum(std::max<int>(1, L));
+  progress_->show();
+
+  resultsKind_ = ResultsKind::Points;
+  s.resultsView = 1;
+  activating_ = true;
+  choiceOptions_[1]->setChecked(true);
+  selectResultsChoice(1);
+  selectResultsKind(1);
+  kindOptions_[1]->setChecked(true);
+  back_->setEnabled(true);
+  activating_ = false;
+
+  for (int i = 1; i <= L; ++i) {
+    if (isPractice(i)) {
+      LevelCriteria &c = s.criteria[static_cast<size_t>(i)];
+      c.targetTime = 600;
+      c.lowestTime = 600;
+    } else {
+      columns_[static_cast<size_t>(i)].list->show();
+    }
+  }
+  student_->setText(s.studentGradeLabel + u' ' + trimBlanks(s.studentName));
+  school_->setText(s.schoolName + u':' + QString::number(st));
+  title_->setText(s.programTitle);
+  title_->setFont(sized(QFont(QStringLiteral("IPAGothic")), s.programTitle.size() > 9 ? 20 : 24, true));
+
+  if (s.firstVisibleLevel == 0 || s.firstVisibleLevel > scroll_->maximum()) s.firstVisibleLevel = 1;
+  {
+    const QSignalBlocker block(scroll_);
+    scroll_->setValue(s.firstVisibleLevel);
+  }
+  layOutColumns();
+
+  letPendingMessagesRun();
+  const QColor grey(224, 224, 224);
+  for (int i = 1; i <= L; ++i) {
+    Column &c = columns_[static_cast<size_t>(i)];
+    paint(c.goal, grey);
+    paint(c.recent, grey);
+    if (isPractice(i)) {
+      c.hideStatistics();
+    }
+    c.allTime->setText(allTimeText(s, i, st));
+    c.today->setText(todayText(s, i, st));
+  }
+  setStartButtonsEnabled(false);
+  refreshLevelButtons();
+  showWait(false);
+  progress_->hide();
+  letPendingMessagesRun();
+  display1_->hide();
+  ready_ = true;
+}
+
+void seisekitime1::showWait(bool shown) {
+  waitPanel_->setVisible(shown);
+  if (shown) waitPanel_->raise();
+}
+
+void seisekitime1::setStartButtonsEnabled(bool enabled) {
+  for (size_t i = 1; i < columns_.size(); ++i) columns_[i].start->setEnabled(enabled);
+}
+
+void seisekitime1::setResultListsVisible(bool visible) {
+  for (size_t i = 1; i < columns_.size(); ++i) columns_[i].list->setVisible(visible && !isPractice(static_cast<int>(i)));
+}
+
+bool seisekitime1::isPractice(int level) const {
+  return isPracticeLevelByName(columns_[static_cast<size_t>(level)].name->text());
+}
+
+void seisekitime1::layOutColumns() {
+  const int first = state().firstVisibleLevel > 0 ? state().firstVisibleLevel : 1;
+  const double w = columnWidth_;
+  const Column &t = columns_[0];
+  const double x0 = t.list->x() * 15.0;
+  for (size_t i = 1; i < columns_.size(); ++i) {
+    Column &c = columns_[i];
+    double x = x0 + (static_cast<double>(i) - first) * w;
+    if (x < 0) x = width() * 15.0;  // columns before the first visible one leave the window
+    const int left = px(x), full = px(x + w) - left - 2, half = full / 2, number = px(x + 0.2 * w) - left;
+    c.number->setGeometry(left, kColumnsTop, number, 28);
+    c.name->setGeometry(left + number, kColumnsTop, full - number, 28);
+    c.start->setGeometry(left, kColumnsTop + 30, full, 34);
+    c.barred->setGeometry(c.start->geometry());
+    c.goal->setGeometry(left, kColumnsTop + 66, full, 22);
+    c.recent->setGeometry(left, kColumnsTop + 90, full, 22);
+    c.todayCaption->setGeometry(left, kColumnsTop + 114, half, 20);
+    c.allCaption->setGeometry(left + half, kColumnsTop + 114, full - half, 20);
+    c.today->setGeometry(left, kColumnsTop + 136, half, 22);
+    c.allTime->setGeometry(left + half, kColumnsTop + 136, full - half, 22);
+    c.list->setGeometry(left, kColumnsTop + 160, full, 736 - (kColumnsTop + 160) - 4);
+    if (!c.barred->isHidden()) c.barred->raise();
+  }
+}
+
+void seisekitime1::hScroll1Change() {
+  ProgramState &s = state();
+  s.firstVisibleLevel = static_cast<qint16>(scroll_->value() > s.levelCount ? 1 : scroll_->value());
+  layOutColumns();
+}
+
+void seisekitime1::refreshLevelButtons() {
+  ProgramState &s = state();
+  const LevelButtons b = computeLevelButtons(s);
+  s.finalLevelCleared = b.finalLevelCleared;
+  for (int i = 1; i <= s.levelCount && static_cast<size_t>(i) < columns_.size(); ++i) {
+    Column &c = columns_[static_cast<size_t>(i)];
+    c.start->setEnabled(b.enabled[static_cast<size_t>(i)]);
+    if (b.barred[static_cast<size_t>(i)]) {
+      c.barred->setText(QStringLiteral("やりすぎ禁止"));
+      c.barred->show();
+      c.barred->raise();
+    } else {
+      c.barred->hide();
+    }
+  }
+}
+
+void seisekitime1::startLevel(int level, bool closeAfter) {
+  if (level < 1 || static_cast<size_t>(level) >= columns_.size()) return;
+  if (passwordPanel_->isVisible() || !columns_[static_cast<size_t>(level)].start->isEnabled()) return;
+  ready_ = false;
+  if (!closeAfter) showWait(true);
+  state().currentLevel = static_cast<qint16>(level);
+  if (!closeAfter) letPendingMessagesRun();
+  startDrill(app());
+  close();
+}
+
+void seisekitime1::command4Click(int level) { startLevel(level, false); }
+
+void seisekitime1::label3Click(int level) { startLevel(level, true); }
+
+void seisekitime1::command1Click() {
+  showWait(true);
+  letPendingMessagesRun();
+  app().windows().show<namesel>();
+}
+
+bool seisekitime1::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() == QEvent::MouseButtonRelease) {
+    for (size_t i = 1; i < columns_.size(); ++i)
+      if (watched == columns_[i].name) {
+        label3Click(static_cast<int>(i));
+        return true;
+      }
+    return false;
+  }
+  if (event->type() != QEvent::KeyPress) return false;
+  auto *w = qobject_cast<QWidget *>(watched);
+  if (!w || (w != this && !isAncestorOf(w))) return false;
+  if (!ready_) return true;  // nothing is started while the screen is busy
+  const QString key = static_cast<QKeyEvent *>(event)->text();
+  if (key.size() != 1) return false;
+  const QChar k = key[0];
+  int level = 0;
+  if (k >= u'1' && k <= u'9') level = k.unicode() - u'0';
+  if (k >= u'a' && k <= u'd') level = 10 + (k.unicode() - u'a');
+  if (level > 0) {
+    if (level <= state().levelCount) command4Click(level);
+    return true;
+  }
+  if (k == u'0') {
+    if (back_->isEnabled()) command1Click();
+    return true;
+  }
+  return false;
+}
+
+// --- Results views ---
+
+void seisekitime1::resultsPreamble() {
+  back_->setEnabled(false);
+  setStartButtonsEnabled(false);
+  setResultListsVisible(false);
+  showWait(true);
+  letPendingMessagesRun();
+}
+
+void seisekitime1::selectResultsKind(int kind) {
+  resultsPreamble();
+  if (activating_) return;
+  auto selectedChoice = [this] {
+    for (int c = 1; c <= 3; ++c)
+      if (choiceOptions_[static_cast<size_t>(c)]->isChecked()) return c;
+    return 1;
+  };
+  if (kind == 0) {
+    choiceOptions_[1]->setText(QStringLiteral("BEST表示"));
+    choiceOptions_[2]->setText(QStringLiteral("本日のみ"));
+    choiceOptions_[3]->setEnabled(true);
+    resultsKind_ = ResultsKind::Times;
+    selectResultsChoice(selectedChoice());
+  } else if (kind == 1) {
+    periods_->hide();
+    choiceOptions_[1]->setText(QStringLiteral("合計累計"));
+    choiceOptions_[2]->setText(QStringLiteral("合計本日"));
+    choiceOptions_[3]->setText(QStringLiteral("すべて"));
+    choiceOptions_[3]->setEnabled(true);
+    resultsKind_ = ResultsKind::Points;
+    letPendingMessagesRun();
+    const int c = selectedChoice();
+    if (c == 1) pointsRanking_ = PointsRanking::AllRecords;
+    if (c == 2) pointsRanking_ = PointsRanking::Today;
+    selectResultsChoice(c);
+  } else {
+    // Personal times arrive with the result sheets; until then the screen
+    // is handed back as it was.
+    periods_->hide();
+    back_->setEnabled(true);
+    refreshLevelButtons();
+    setResultListsVisible(true);
+    showWait(false);
+  }
+}
+
+void seisekitime1::selectResultsChoice(int choice) {
+  back_->setEnabled(false);
+  setStartButtonsEnabled(false);
+  setResultListsVisible(false);
+  showWait(true);
+  periods_->hide();
+  optionPanel_->setEnabled(false);
+  letPendingMessagesRun();
+  if (resultsKind_ == ResultsKind::Times) {
+    if (choice == 1) showBestResults();
+    if (choice == 2) showTodayResults();
+    if (choice == 3) showPeriodResults();
+  } else {
+    if (choice == 1 || choice == 2) {
+      pointsRanking_ = choice == 1 ? PointsRanking::AllRecords : PointsRanking::Today;
+      header_->setText(choice == 1 ? QStringLiteral("獲得ポイント（今まで順位）") : QStringLiteral("獲得ポイント（今日の順位）"));
+      for (int level = 1; level <= state().levelCount; ++level) {
+        showResults(level);
+        progress_->setValue(level);
+      }
+    } else {
+      showPeriodResults();
+    }
+    optionPanel_->setEnabled(true);
+  }
+  back_->setEnabled(true);
+  refreshLevelButtons();
+  setResultListsVisible(true);
+  showWait(false);
+}
+
+void seisekitime1::selectPeriod(int entry) {
+  if (!choiceOptions_[3]->isChecked()) return;
+  state().periodChoice = entry + 1;
+  selectResultsChoice(3);
+}
+
+void seisekitime1::回数など表示() {
+  for (size_t i = 1; i < columns_.size(); ++i) {
+    columns_[i].todayCaption->setText(QStringLiteral("今日"));
+    columns_[i].allCaption->setText(QStringLiteral("今まで"));
+    columns_[i].list->clear();
+  }
+}
+
+void seisekitime1::showBestResults() {
+  header_->setText(QStringLiteral("ベスト成績"));
+  state().resultsView = 1;
+  回数など表示();
+  for (int level = 1; level <= state().levelCount; ++level) {
+    Column &c = columns_[static_cast<size_t>(level)];
+    if (isPractice(level)) {
+      c.hideStatistics();
+    } else {
+      showResults(level);
+    }
+    c.list->setCurrentRow(-1);
+    progress_->setValue(level);
+  }
+  optionPanel_->setEnabled(true);
+}
+
+void seisekitime1::showResults(int level) {
+  Column &c = columns_[static_cast<size_t>(level)];
+  c.todayCaption->setText(QStringLiteral("今日"));
+  c.allCaption->setText(QStringLiteral("今まで"));
+  c.list->clear();
+  c.list->addItems(rankingRows(state(), level, resultsKind_, pointsRanking_, groups_->currentText()));
+  selectAboveLastMark(c.list);
+}
+
+void seisekitime1::selectAboveLastMark(QListWidget *list) {
+  for (int row = list->count() - 1; row >= 0; --row)
+    if (list->item(row)->text().contains(u'●')) {
+      list->setCurrentRow(row - 1);
+      return;
+    }
+}
+
+void seisekitime1::fillLists(const std::vector<QStringList> &rows) {
+  for (size_t level = 1; level < columns_.size() && level < rows.size(); ++level) columns_[level].list->addItems(rows[level]);
+}
+
+void seisekitime1::showTodayResults() {
+  ProgramState &s = state();
+  header_->setText(QStringLiteral("本日の成績"));
+  s.resultsView = 2;
+  回数など表示();
+  int total = 0;
+  const auto records = readLatestResultRecords(resultsLogPath(s), kTodayRecords, &total);
+  progress_->setMaximum(static_cast<int>(1.1 * (total + 1)));
+  fillLists(todayRows(s, records, app().clock().today(), groups_->currentText()));
+  optionPanel_->setEnabled(true);
+}
+
+void seisekitime1::showPeriodResults() {
+  ProgramState &s = state();
+  s.resultsView = 3;
+  回数など表示();
+  int total = 0;
+  const auto records = readLatestResultRecords(resultsLogPath(s), kPeriodRecords, &total);
+  progress_->setMaximum(static_cast<int>(1.1 * (total + 1)));
+  header_->setText(QString());
+  fillLists(periodRows(s, records, app().clock().now(), s.periodChoice, resultsKind_, groups_->currentText()));
+  optionPanel_->setEnabled(true);
+  periods_->show();
+}
+
+}  // namespace minatori

@@ -1,0 +1,318 @@
+// The progress screen on an installation tree with a prepared results log:
+// the level columns, the start buttons and their bar, the rankings, the keys
+// and the scrolling, and the whole road of one attempt on real windows.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include "app/configuration.h"
+#include "app/levelcatalogue.h"
+#include "drill/ui/mainfrm.h"
+#include "results/resultslog.h"
+#include "results/tallies.h"
+#include "results/ui/frmsyuuryou.h"
+#include "progress/ui/seisekitime1.h"
+#include "roster/ui/namesel.h"
+#include "tests/support/windowrun.h"
+#include "tests/support/windowtestmain.h"
+
+using namespace minatori;
+using namespace minatori::test;
+
+namespace {
+
+// School year 2026 (fake clock 9 December 2026): 2017 is 小3, 2018 小2.
+const QString kRoster = QStringLiteral(
+    "7,2017,0,0,\"青木さくら\",0,,\r\n"
+    "8,2017,0,0,\"伊藤翔\",0,,\r\n"
+    "9,2018,0,0,\"上田健\",0,,\r\n"
+    "10,2017,0,0,\"江藤真\",0,,\r\n"
+    "11,2017,0,0,\"小野花\",0,,\r\n"
+    "900,1980,0,0,\"水野先生\",0,,\r\n");
+
+}  // namespace
+
+class Seisekitime1WindowTest : public QObject {
+  Q_OBJECT
+
+  struct Run : WindowRun {
+    seisekitime1 *screen = nullptr;
+
+    Run() {
+      TestInstallation::writeCp932(inst.dataFolder() + QStringLiteral("新名簿.txt"), kRoster);
+      makeApp();
+      ProgramState &s = app->state();
+      loadConfiguration(s, inst.programFolder());
+      readRosterForNameList(s, clock.today(), 0);
+      for (int l = 1; l <= 12; ++l) {
+        LevelCriteria &c = s.criteria[static_cast<size_t>(l)];
+        c.targetTime = 60;
+        c.lowestTime = 90;
+        c.clearPoints = 50;
+        c.clearCount = 3;
+        c.pointRate = 1;
+        c.banCount = LooseValue::fromNumber(0);
+        c.banPoints = LooseValue::fromNumber(0);
+        c.passPeriodDays = LooseValue::fromField(QStringLiteral("14"));
+        c.banPeriodDays = LooseValue::fromNumber(1);
+      }
+      choose(7);
+    }
+    void choose(int student) {
+      ProgramState &s = app->state();
+      s.studentNumber = static_cast<qint16>(student);
+      s.studentName = s.roster.nameByNumber[static_cast<size_t>(student)];
+      s.studentGradeLabel = s.roster.gradeLabelByNumber[static_cast<size_t>(student)];
+      s.studentStartTime = 9 * 3600;  // the fake clock stands at 10:00
+      buildLevelCatalogue(s);
+    }
+    // Attempts recorded `daysAgo` days before today.
+    void attempts(int student, int level, std::initializer_list<int> times, int daysAgo = 0) {
+      ProgramState &s = app->state();
+      const QDateTime now = clock.now();
+      clock.set(now.addDays(-daysAgo));
+      const qint16 keep = s.studentNumber;
+      s.studentNumber = static_cast<qint16>(student);
+      s.currentLevel = static_cast<qint16>(level);
+      for (int t : times) {
+        s.attemptResult = t;
+        appendResult(s, clock);
+      }
+      s.studentNumber = keep;
+      clock.set(now);
+    }
+    // As the name screen and the end screen leave them, the tallies are current when the screen opens.
+    void open() {
+      computeTallies(app->state(), app->services());
+      screen = &app->windows().show<seisekitime1>();
+    }
+    template <class W>
+    W *child(const QString &name) const {
+      return screen->findChild<W *>(name);
+    }
+    QString text(const QString &name) const { return child<QLabel>(name)->text(); }
+    QStringList rows(int level) const {
+      auto *l = child<QListWidget>(QStringLiteral("List5_%1").arg(level));
+      QStringList out;
+      for (int i = 0; i < l->count(); ++i) out << l->item(i)->text();
+      return out;
+    }
+    void click(const QString &name) const { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton, {}, QPoint(6, 8)); }
+  };
+
+ private Q_SLOTS:
+  void theColumnsShowGoalsAndResults() {
+    Run run;
+    // 20 s, 20 s and 38 s on target 60 give 19 + 19 + 7 = 45 points; one more
+    // of 38 s three weeks ago lies outside the 14 days.
+    run.attempts(7, 2, {38}, 21);
+    run.attempts(7, 2, {20, 20, 38});
+    run.open();
+    QCOMPARE(run.screen->windowTitle(), QStringLiteral("vantora"));
+    QVERIFY(run.screen->ready());
+    QCOMPARE(run.text(QStringLiteral("Label7_2")), QStringLiteral("目標=60秒 3回/50点(×1)"));
+    QCOMPARE(run.text(QStringLiteral("Label8_2")), QStringLiteral("最近14日=3回 / 45点"));
+    QCOMPARE(run.text(QStringLiteral("Label15_2")), QStringLiteral("4回/52点"));
+    QCOMPARE(run.text(QStringLiteral("Label14_2")), QStringLiteral("3回/45点"));
+    QCOMPARE(run.text(QStringLiteral("Label18")), QStringLiteral("本日総回数＝3回"));
+    QCOMPARE(run.text(QStringLiteral("Label17")), QStringLiteral("起動後60分"));
+    QCOMPARE(run.text(QStringLiteral("Label12")), QStringLiteral("小３ 青木さくら"));
+    QCOMPARE(run.text(QStringLiteral("Label13")), QStringLiteral("みなと学習塾:7"));
+    QCOMPARE(run.text(QStringLiteral("Label11")), QStringLiteral("ミナトリ"));
+    QCOMPARE(run.child<QLabel>(QStringLiteral("Label11"))->font().pointSize(), 24);
+    QCOMPARE(run.text(QStringLiteral("Label3_2")), QStringLiteral("１－１"));
+    QCOMPARE(run.child<QPushButton>(QStringLiteral("Command4_2"))->text(), QStringLiteral("ｽﾀｰﾄ(&2)"));
+    QCOMPARE(run.text(QStringLiteral("Label14_3")), QStringLiteral("-----"));
+    QCOMPARE(run.text(QStringLiteral("Label15_3")), QStringLiteral("------"));
+    QCOMPARE(run.text(QStringLiteral("Label8_3")), QStringLiteral("最近14日=0回 / 0点"));
+    QVERIFY(run.child<QWidget>(QStringLiteral("Picture2"))->isHidden());
+    QVERIFY(run.child<QWidget>(QStringLiteral("ProgressBar1"))->isHidden());
+    QVERIFY(run.child<QWidget>(QStringLiteral("Command26"))->isHidden());
+    QVERIFY(run.child<QWidget>(QStringLiteral("Command8"))->isHidden());
+    QCOMPARE(run.child<QRadioButton>(QStringLiteral("Option1_1"))->text(), QStringLiteral("累計順"));
+    QVERIFY(run.child<QRadioButton>(QStringLiteral("Option2_1"))->isChecked());
+    // The default view: everybody's all-records points on each level.
+    QCOMPARE(run.text(QStringLiteral("Label16")), QStringLiteral("獲得ポイント（今まで順位）"));
+    QVERIFY2(run.rows(2).front().startsWith(QStringLiteral(" 1●青木")), qPrintable(run.rows(2).join(u'|')));
+  }
+
+  void aGoalOf9999PointsAndAPracticeLevel() {
+    Run run;
+    run.app->state().criteria[3].clearPoints = 9999;
+    run.open();
+    QCOMPARE(run.text(QStringLiteral("Label7_3")), QStringLiteral("目標=60秒 --------"));
+    QVERIFY(run.child<QWidget>(QStringLiteral("List5_1"))->isHidden());
+    QVERIFY(run.child<QWidget>(QStringLiteral("Label7_1"))->isHidden());
+    QVERIFY(run.child<QWidget>(QStringLiteral("Label14_1"))->isHidden());
+    QVERIFY(!run.child<QWidget>(QStringLiteral("List5_2"))->isHidden());
+    QCOMPARE(run.app->state().criteria[1].targetTime, 600);
+    QCOMPARE(run.app->state().criteria[1].lowestTime, 600);
+    QVERIFY(run.child<QPushButton>(QStringLiteral("Command4_1"))->isEnabled());
+  }
+
+  void aTeacherSeesTheDataButton() {
+    Run run;
+    run.choose(900);
+    run.open();
+    QVERIFY(!run.child<QWidget>(QStringLiteral("Command8"))->isHidden());
+    QVERIFY(run.child<QWidget>(QStringLiteral("Command27"))->isHidden());
+  }
+
+  void columnGeometryAndScrolling() {
+    Run run;
+    run.open();
+    auto *scroll = run.child<QScrollBar>(QStringLiteral("HScroll1"));
+    QVERIFY(!scroll->isHidden());
+    QCOMPARE(scroll->maximum(), 9);
+    auto x = [&](int level) { return run.child<QWidget>(QStringLiteral("List5_%1").arg(level))->x(); };
+    QCOMPARE(x(2) - x(1), 230);  // 3456 twips
+    const int first = x(1);
+    scroll->setValue(3);
+    QCOMPARE(run.app->state().firstVisibleLevel, qint16(3));
+    QCOMPARE(x(3), first);
+    QVERIFY(x(1) >= run.screen->width());
+    QVERIFY(x(2) >= run.screen->width());
+    QCOMPARE(run.child<QWidget>(QStringLiteral("Label3_3"))->x(), x(3) + run.child<QWidget>(QStringLiteral("Label1_3"))->width());
+  }
+
+  void fourLevelsFillTheWidthWithoutAScrollBar() {
+    Run run;
+    run.app->state().levelCount = 4;
+    run.open();
+    QVERIFY(run.child<QWidget>(QStringLiteral("HScroll1"))->isHidden());
+    QCOMPARE(run.child<QWidget>(QStringLiteral("List5_2"))->x() - run.child<QWidget>(QStringLiteral("List5_1"))->x(),
+             243);  // 3648 twips
+    QVERIFY(!run.child<QWidget>(QStringLiteral("List5_5")));
+    QTest::keyClick(run.screen, Qt::Key_5);
+    QVERIFY(!run.app->windows().find<MainFrm>());
+  }
+
+  void tooMuchPracticeBarsALevelUntilTheLastIsCleared() {
+    Run run;
+    LevelCriteria &c = run.app->state().criteria[3];
+    c.banCount = LooseValue::fromNumber(10);
+    run.attempts(7, 3, {300, 300, 300, 300, 300, 300, 300, 300, 300});
+    run.open();
+    QVERIFY(run.child<QPushButton>(QStringLiteral("Command4_3"))->isEnabled());  // 9 of 10
+    QVERIFY(run.child<QWidget>(QStringLiteral("Text1_3"))->isHidden());
+    run.screen->close();
+
+    run.attempts(7, 3, {300});
+    run.open();
+    QVERIFY(!run.child<QPushButton>(QStringLiteral("Command4_3"))->isEnabled());
+    QVERIFY(!run.child<QWidget>(QStringLiteral("Text1_3"))->isHidden());
+    QCOMPARE(run.text(QStringLiteral("Text1_3")), QStringLiteral("やりすぎ禁止"));
+    QTest::mouseClick(run.child<QLabel>(QStringLiteral("Label3_3")), Qt::LeftButton);
+    QVERIFY(!run.app->windows().find<MainFrm>());
+    QCOMPARE(run.app->state().finalLevelCleared, 0);
+    run.screen->close();
+
+    run.attempts(7, 12, {20, 20, 20});  // the last level cleared: 3 attempts, 57 points
+    run.open();
+    QCOMPARE(run.app->state().finalLevelCleared, 1);
+    QVERIFY(run.child<QPushButton>(QStringLiteral("Command4_3"))->isEnabled());
+    QVERIFY(run.child<QWidget>(QStringLiteral("Text1_3"))->isHidden());
+  }
+
+  void bestTimesShareRanksAndTheGroupKeepsThem() {
+    Run run;
+    run.attempts(8, 2, {30});
+    run.attempts(7, 2, {40});
+    run.attempts(10, 2, {40});
+    run.attempts(9, 2, {50});
+    run.open();
+    run.click(QStringLiteral("Option2_0"));
+    run.click(QStringLiteral("Option1_1"));
+    QCOMPARE(run.text(QStringLiteral("Label16")), QStringLiteral("ベスト成績"));
+    const QStringList rows = run.rows(2);
+    QVERIFY2(rows.size() >= 5, qPrintable(rows.join(u'|')));
+    QVERIFY(rows[0].startsWith(QStringLiteral(" 1③伊藤翔")));
+    QVERIFY(rows[1].startsWith(QStringLiteral(" 2●青木")) || rows[1].startsWith(QStringLiteral(" 2③江藤")));
+    QVERIFY(rows[2].startsWith(QStringLiteral(" 2")));
+    QVERIFY(rows[3].startsWith(QStringLiteral(" 4②上田健")));
+    QVERIFY(rows.join(u'|').contains(QStringLiteral("------")));  // 小野 has no time
+    // Only the 小３ students, each with the rank among all.
+    auto *groups = run.child<QComboBox>(QStringLiteral("Combo1"));
+    groups->setCurrentIndex(groups->findText(QStringLiteral("小３")));
+    Q_EMIT groups->activated(groups->currentIndex());
+    const QStringList third = run.rows(2);
+    QVERIFY(!third.join(u'|').contains(QStringLiteral("上田")));
+    QVERIFY(third[0].startsWith(QStringLiteral(" 1③伊藤翔")));
+    QVERIFY(run.screen->ready());
+    QVERIFY(run.child<QPushButton>(QStringLiteral("Command1"))->isEnabled());
+  }
+
+  void todaysAttemptsAndTheTimedOutOne() {
+    Run run;
+    run.attempts(8, 3, {45, 99999});
+    run.attempts(7, 3, {70});
+    run.open();
+    run.click(QStringLiteral("Option2_0"));
+    run.click(QStringLiteral("Option1_2"));
+    QCOMPARE(run.text(QStringLiteral("Label16")), QStringLiteral("本日の成績"));
+    const QStringList rows = run.rows(3);
+    QCOMPARE(rows.size(), 3);
+    QVERIFY2(rows[0].startsWith(QStringLiteral("  45秒 10:00")), qPrintable(rows.join(u'|')));
+    QVERIFY(rows.join(u'|').contains(QStringLiteral("　　× 10:00")));
+  }
+
+  void keysStartLevelsOnlyWhenReady() {
+    Run run;
+    run.open();
+    QTest::keyClick(run.screen, Qt::Key_D);
+    QVERIFY(!run.app->windows().find<MainFrm>());
+    QTest::keyClick(run.child<QWidget>(QStringLiteral("List5_2")), Qt::Key_C);
+    QVERIFY(run.app->windows().find<MainFrm>());
+    QCOMPARE(run.app->state().currentLevel, qint16(12));
+    QVERIFY(!run.app->windows().find<seisekitime1>());
+  }
+
+  void zeroGoesBackToTheNames() {
+    Run run;
+    run.open();
+    QTest::keyClick(run.screen, Qt::Key_0);
+    QVERIFY(run.app->windows().find<namesel>());
+    QVERIFY(!run.app->windows().find<seisekitime1>());  // closed by the name screen
+  }
+
+  void theWholeRoadOfOneAttempt() {
+    Run run;
+    run.clock.setAutoAdvanceMs(10);
+    auto &names = run.app->windows().show<namesel>();
+    auto *list = names.findChild<QListWidget *>(QStringLiteral("List1"));
+    list->setCurrentRow(1);  // 青木さくら
+    QTest::keyClick(list, Qt::Key_Return);
+    run.screen = run.app->windows().find<seisekitime1>();
+    QVERIFY(run.screen && run.screen->ready());
+    QVERIFY(!run.app->windows().find<namesel>());
+    run.click(QStringLiteral("Command4_2"));
+    MainFrm *drill = run.app->windows().find<MainFrm>();
+    QVERIFY(drill);
+    QVERIFY(!run.app->windows().find<seisekitime1>());
+    for (int question = 1; question <= 3; ++question)
+      for (int k = 1; k <= 3; ++k)
+        dropText(drill->findChild<QWidget *>(QStringLiteral("Label2_%1").arg(k)),
+                 drill->rows().row(drill->question().items[static_cast<size_t>(k - 1)].row).listEntry());
+    FrmSyuuryou *end = run.app->windows().find<FrmSyuuryou>();
+    QVERIFY(end);
+    end->timer1Tick();
+    QTest::mouseClick(end->findChild<QPushButton *>(QStringLiteral("Command4")), Qt::LeftButton);
+    run.screen = run.app->windows().find<seisekitime1>();
+    QVERIFY(run.screen && run.screen->ready());
+    const auto records = readResultRecords(resultsLogPath(run.app->state()));
+    QCOMPARE(records.size(), size_t(1));
+    QCOMPARE(records[0].studentNumber, qint16(7));
+    QCOMPARE(records[0].level, qint16(2));
+    QVERIFY(run.text(QStringLiteral("Label14_2")).startsWith(QStringLiteral("1回/")));
+    QCOMPARE(run.text(QStringLiteral("Label18")), QStringLiteral("本日総回数＝1回"));
+    QVERIFY(run.rows(2).front().startsWith(QStringLiteral(" 1●青木")));
+  }
+};
+
+MINATORI_WINDOW_TEST_MAIN(Seisekitime1WindowTest)
+#include "seisekitime1_window_test.moc"
