@@ -1,6 +1,7 @@
-// The name-selection screen's list build: the tallies recomputed from a log of
-// 25000 records, a roster of 5000 lines read and turned into rows, and the
-// rows put into the real list (offscreen).
+// The screens that read the whole roster and the log, offscreen, on a log of
+// 25000 records: the name list (tallies, a 5000-line roster, its rows in the
+// real list) and the progress screen's activation (12 levels, a 2000-line
+// roster, the points rankings of every level).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "app/configuration.h"
+#include "app/levelcatalogue.h"
 #include "app/ui/application.h"
 #include "platform/clock.h"
 #include "platform/messageboxes.h"
@@ -16,6 +18,7 @@
 #include "results/resultslog.h"
 #include "roster/roster.h"
 #include "roster/ui/namesel.h"
+#include "progress/ui/seisekitime1.h"
 #include "tools/installation.h"
 
 using namespace minatori;
@@ -35,14 +38,14 @@ struct Fixture {
   NoBoxes boxes;
   std::unique_ptr<Application> app;
 
-  Fixture() {
+  explicit Fixture(int students) {
     layout.root = dir.path();
     layout.dataSource = QStringLiteral(MINATORI_SOURCE_DIR "/demo/data");
     layout.contentSource = QStringLiteral(MINATORI_SOURCE_DIR "/demo/content");
     layout.soundSources << QStringLiteral(MINATORI_SOURCE_DIR "/demo/sound");
     installation::layOut(layout);
     QString roster;
-    for (int n = 1; n <= 5000; ++n)
+    for (int n = 1; n <= students; ++n)
       roster += QStringLiteral("%1,%2,0,0,\"生徒%1\",%3,,\r\n").arg(n).arg(2008 + n % 12).arg(n % 50 == 0 ? 1 : 0);
     const QString rosterPath = installation::dataFolder(layout) + QStringLiteral("新名簿.txt");
     writeFileAtomically(rosterPath, encodeCp932(roster, rosterPath));
@@ -63,7 +66,7 @@ struct Fixture {
 };
 
 Fixture &fixture() {
-  static Fixture f;
+  static Fixture f(5000);
   return f;
 }
 
@@ -84,6 +87,19 @@ void BM_NameListOnScreen(benchmark::State &st) {
   st.counters["rows"] = screen.findChild<QListWidget *>(QStringLiteral("List1"))->count();
 }
 BENCHMARK(BM_NameListOnScreen)->Unit(benchmark::kMillisecond);
+
+void BM_ProgressScreenActivation(benchmark::State &st) {
+  static Fixture f(2000);
+  ProgramState &s = f.app->state();
+  readRosterForNameList(s, QDate::currentDate(), 0);
+  s.studentNumber = 7;
+  s.studentName = s.roster.nameByNumber[7];
+  buildLevelCatalogue(s);
+  seisekitime1 &screen = f.app->windows().show<seisekitime1>();
+  for (auto _ : st) screen.activate();
+  st.counters["rows_level2"] = screen.findChild<QListWidget *>(QStringLiteral("List5_2"))->count();
+}
+BENCHMARK(BM_ProgressScreenActivation)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

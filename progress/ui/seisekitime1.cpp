@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <algorithm>
 #include <cmath>
 
 #include "app/levelcatalogue.h"
@@ -172,8 +173,7 @@ seisekitime1::Column seisekitime1::makeColumn(int i) {
   c.barred->hide();
   c.list = named(new QListWidget(this), QStringLiteral("List5_%1").arg(i));
   c.list->setFont(sized(base, 10));
-  // Rows start with a right-aligned number, so text order is rank, time or points order.
-  c.list->setSortingEnabled(true);
+  c.list->setUniformItemSizes(true);
   if (i == 0) {
     for (QWidget *w : {static_cast<QWidget *>(c.number), static_cast<QWidget *>(c.name), static_cast<QWidget *>(c.goal),
                        static_cast<QWidget *>(c.recent), static_cast<QWidget *>(c.todayCaption),
@@ -524,7 +524,7 @@ void seisekitime1::showResults(int level) {
   c.todayCaption->setText(QStringLiteral("今日"));
   c.allCaption->setText(QStringLiteral("今まで"));
   c.list->clear();
-  c.list->addItems(rankingRows(state(), level, resultsKind_, pointsRanking_, groups_->currentText()));
+  addSorted(c.list, rankingRows(state(), level, resultsKind_, pointsRanking_, groups_->currentText()));
   selectAboveLastMark(c.list);
 }
 
@@ -536,8 +536,20 @@ void seisekitime1::selectAboveLastMark(QListWidget *list) {
     }
 }
 
+void seisekitime1::addSorted(QListWidget *list, QStringList rows) {
+  // The lists show their rows in text order (UTF-16 code units, as a sorted
+  // list widget compares them); rows start with a right-aligned number, so
+  // this is rank, time or points order. Sorting once here is far cheaper
+  // than letting the widget sort item by item.
+  for (int i = 0; i < list->count(); ++i) rows << list->item(i)->text();
+  std::sort(rows.begin(), rows.end());
+  list->clear();
+  list->addItems(rows);
+}
+
 void seisekitime1::fillLists(const std::vector<QStringList> &rows) {
-  for (size_t level = 1; level < columns_.size() && level < rows.size(); ++level) columns_[level].list->addItems(rows[level]);
+  for (size_t level = 1; level < columns_.size() && level < rows.size(); ++level)
+    addSorted(columns_[level].list, rows[level]);
 }
 
 void seisekitime1::showTodayResults() {

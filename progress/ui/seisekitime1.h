@@ -64,6 +64,7 @@ class seisekitime1 : public Window {
   void showTodayResults();
   void showPeriodResults();
   void showResults(int level);
+  static void addSorted(QListWidget *list, QStringList rows);
   void fillLists(const std::vector<QStringList> &rows);
   void selectAboveLastMark(QListWidget *list);
   bool isPractice(int level) const;
