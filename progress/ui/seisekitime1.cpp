@@ -20,6 +20,7 @@
 #include "platform/clock.h"
 #include "platform/events.h"
 #include "progress/levelcolumns.h"
+#include "progress/personaltimes.h"
 #include "results/resultslog.h"
 #include "results/tallies.h"
 #include "roster/roster.h"
@@ -124,6 +125,7 @@ seisekitime1::seisekitime1(Application &app) : Window(app) {
 
   // The column templates: element 0 of every array, kept out of sight.
   columns_.push_back(makeColumn(0));
+  makeSheetPanel();
 
   passwordPanel_ = named(new QFrame(this), QStringLiteral("Picture7"));
   passwordPanel_->hide();
@@ -189,6 +191,49 @@ seisekitime1::Column seisekitime1::makeColumn(int i) {
   return c;
 }
 
+void seisekitime1::makeSheetPanel() {
+  graphButton_ = named(new QPushButton(QStringLiteral("グラフ"), this), QStringLiteral("Command17"));
+  graphButton_->setGeometry(340, 122, 90, 26);
+  graphButton_->hide();
+  connect(graphButton_, &QPushButton::clicked, this, &seisekitime1::openSheets);
+
+  sheetPanel_ = named(new QFrame(this), QStringLiteral("Picture11"));
+  sheetPanel_->setFrameShape(QFrame::Box);
+  sheetPanel_->setGeometry(px(120), px(1740), px(14400), px(9300));
+  paint(sheetPanel_, QColor(240, 240, 240));
+  sheetPanel_->hide();
+  canvas_ = named(new QLabel(sheetPanel_), QStringLiteral("Picture12"));
+  canvas_->setGeometry(px(405), px(315), px(8355), px(8715));
+  paint(canvas_, Qt::white);
+  students_ = named(new QListWidget(sheetPanel_), QStringLiteral("List2"));
+  students_->setGeometry(px(8970), px(240), px(2955), px(8250));
+  students_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  students_->setSortingEnabled(true);
+  connect(students_, &QListWidget::itemClicked, this, [this] { showSelectedSheets(0); });
+  otherStudents_ = named(new QPushButton(QStringLiteral("他の人のデータを見る"), sheetPanel_), QStringLiteral("Command25"));
+  otherStudents_->setGeometry(px(8940), px(180), px(2985), px(675));
+  connect(otherStudents_, &QPushButton::clicked, this, &seisekitime1::showStudentList);
+  auto *levelHeading = named(new QLabel(QStringLiteral("ﾚﾍﾞﾙ"), sheetPanel_), QStringLiteral("Label27"));
+  levelHeading->setGeometry(px(12690), px(330), px(1605), px(330));
+  sheetLevels_ = named(new QListWidget(sheetPanel_), QStringLiteral("List3"));
+  sheetLevels_->setGeometry(px(12690), px(690), px(1605), px(1815));
+  sheetLevels_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  connect(sheetLevels_, &QListWidget::itemClicked, this, [this] {
+    if (sheetPanel_->isVisible()) showSelectedSheets(0);
+  });
+  const QStringList captions = {QStringLiteral("表示"), QStringLiteral("印刷")};
+  const int tops[] = {2520, 3540};
+  for (int i = 0; i < 2; ++i) {
+    auto *b = named(new QPushButton(captions[i], sheetPanel_), QStringLiteral("Command24_%1").arg(i));
+    b->setGeometry(px(12735), px(tops[i]), px(1605), px(825));
+    connect(b, &QPushButton::clicked, this, [this, i] { showSelectedSheets(i); });
+    sheetButtons_[static_cast<size_t>(i)] = b;
+  }
+  auto *close = named(new QPushButton(QStringLiteral("戻る"), sheetPanel_), QStringLiteral("Command18"));
+  close->setGeometry(px(12735), px(7800), px(1605), px(825));
+  connect(close, &QPushButton::clicked, sheetPanel_, &QWidget::hide);
+}
+
 void seisekitime1::load() {
   ProgramState &s = state();
   paint(this, s.seasonColor);
@@ -226,6 +271,7 @@ void seisekitime1::activate() {
   const int L = s.levelCount, st = s.studentNumber;
   const bool teacher = s.studentName.contains(u'★') || s.studentName.contains(QStringLiteral("先生"));
   dataButton_->setVisible(teacher);
+  sheetButtons_[1]->setVisible(teacher);
   printButton_->setVisible(teacher && s.printButtonSwitch == 1);
   const int seconds = static_cast<int>(std::floor(app().clock().timeOfDay() - s.studentStartTime));
   sinceStart_->setText(QStringLiteral("起動後%1分").arg(seconds / 60));
@@ -413,6 +459,8 @@ bool seisekitime1::eventFilter(QObject *watched, QEvent *event) {
 // --- Results views ---
 
 void seisekitime1::resultsPreamble() {
+  graphButton_->hide();
+  sheetPanel_->hide();
   back_->setEnabled(false);
   setStartButtonsEnabled(false);
   setResultListsVisible(false);
@@ -447,13 +495,9 @@ void seisekitime1::selectResultsKind(int kind) {
     if (c == 2) pointsRanking_ = PointsRanking::Today;
     selectResultsChoice(c);
   } else {
-    // Personal times arrive with the result sheets; until then the screen
-    // is handed back as it was.
+    graphButton_->show();
     periods_->hide();
-    back_->setEnabled(true);
-    refreshLevelButtons();
-    setResultListsVisible(true);
-    showWait(false);
+    showPersonalTimes();
   }
 }
 
@@ -575,6 +619,45 @@ void seisekitime1::showPeriodResults() {
   fillLists(periodRows(s, records, app().clock().now(), s.periodChoice, resultsKind_, groups_->currentText()));
   optionPanel_->setEnabled(true);
   periods_->show();
+}
+
+void seisekitime1::showPersonalTimes() {
+  ProgramState &s = state();
+  students_->clear();
+  students_->addItems(loadStudentList(s, app().clock().today()));
+  sheetLevels_->clear();
+  for (int level = 1; level <= s.levelCount; ++level) sheetLevels_->addItem(QString::number(level));
+  sheetStudent_ = s.studentNumber;
+  回数など表示();
+  int total = 0;
+  const auto records = readLatestResultRecords(resultsLogPath(s), kPeriodRecords, &total);
+  progress_->setMaximum(static_cast<int>(1.1 * (total + 1)));
+  header_->setText(QStringLiteral("個人別ﾀｲﾑ"));
+  fillLists(personalTimeRows(s, records, app().clock().now(), groups_->currentText()));
+  showWait(false);
+  refreshLevelButtons();
+  setResultListsVisible(true);
+  back_->setEnabled(true);
+}
+
+void seisekitime1::openSheets() {
+  sheetStudent_ = state().studentNumber;
+  students_->hide();
+  otherStudents_->show();
+  students_->clearSelection();
+  for (int row = 0; row < 3 && row < sheetLevels_->count(); ++row) sheetLevels_->item(row)->setSelected(true);
+  showSelectedSheets(0);
+}
+
+void seisekitime1::showStudentList() {
+  otherStudents_->hide();
+  students_->show();
+}
+
+void seisekitime1::showSelectedSheets(int output) {
+  (void)output;
+  sheetPanel_->show();
+  sheetPanel_->raise();
 }
 
 }  // namespace minatori

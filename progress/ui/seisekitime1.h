@@ -39,6 +39,11 @@ class seisekitime1 : public Window {
   void command4Click(int level);
   void label3Click(int level);
   void hScroll1Change();
+  void showPersonalTimes();
+  void openSheets();          // "グラフ"
+  void showSelectedSheets(int output);
+  void showStudentList();     // "他の人のデータを見る"
+  int sheetStudent() const { return sheetStudent_; }
   bool ready() const { return ready_; }
 
  protected:
@@ -54,6 +59,7 @@ class seisekitime1 : public Window {
     void hideStatistics() const;
   };
   Column makeColumn(int i);
+  void makeSheetPanel();
   void layOutColumns();
   void showWait(bool shown);
   void setStartButtonsEnabled(bool enabled);
@@ -81,6 +87,13 @@ class seisekitime1 : public Window {
   std::array<QRadioButton *, 4> choiceOptions_{};               // Option1_1..3 (0 unused)
   QComboBox *groups_;                                           // Combo1
   QComboBox *periods_;                                          // Combo2
+  QPushButton *graphButton_;                                    // Command17
+  QFrame *sheetPanel_;                                          // Picture11
+  QLabel *canvas_;                                              // Picture12
+  QListWidget *students_;                                       // List2
+  QListWidget *sheetLevels_;                                    // List3
+  QPushButton *otherStudents_;                                  // Command25
+  std::array<QPushButton *, 2> sheetButtons_{};                 // Command24_0 "表示", Command24_1 "印刷"
   std::vector<Column> columns_;  // index 0: the template
   double columnWidth_ = 0;       // twips
 
@@ -88,6 +101,7 @@ class seisekitime1 : public Window {
   PointsRanking pointsRanking_ = PointsRanking::AllRecords;
   bool activating_ = false;
   bool ready_ = false;
+  int sheetStudent_ = 0;
 };
 
 }  // namespace minatori

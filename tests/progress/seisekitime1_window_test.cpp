@@ -261,6 +261,24 @@ class Seisekitime1WindowTest : public QObject {
     QVERIFY(rows.join(u'|').contains(QStringLiteral("　　× 10:00")));
   }
 
+  void personalTimesListTheStudentsOwnAttempts() {
+    Run run;
+    run.attempts(7, 2, {40, 35});
+    run.attempts(8, 2, {30});
+    run.open();
+    run.click(QStringLiteral("Option2_2"));
+    QCOMPARE(run.text(QStringLiteral("Label16")), QStringLiteral("個人別ﾀｲﾑ"));
+    QCOMPARE(run.rows(2), (QStringList{QStringLiteral("2026/12/09 10:00:00  35秒"), QStringLiteral("2026/12/09 10:00:00  40秒")}));
+    QVERIFY(!run.child<QWidget>(QStringLiteral("Command17"))->isHidden());
+    QCOMPARE(run.child<QListWidget>(QStringLiteral("List3"))->count(), 12);
+    QCOMPARE(run.child<QListWidget>(QStringLiteral("List2"))->count(), 6);
+    QCOMPARE(run.screen->sheetStudent(), 7);
+    QVERIFY(run.child<QPushButton>(QStringLiteral("Command1"))->isEnabled());
+    QVERIFY(run.child<QPushButton>(QStringLiteral("Command4_2"))->isEnabled());
+    run.click(QStringLiteral("Option2_0"));
+    QVERIFY(run.child<QWidget>(QStringLiteral("Command17"))->isHidden());
+  }
+
   void keysStartLevelsOnlyWhenReady() {
     Run run;
     run.open();
