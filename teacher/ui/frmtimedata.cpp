@@ -228,7 +228,7 @@ void FrmTimeData::buildDistributionPanel() {
 void FrmTimeData::buildWaitPanel() {
   picture2_ = new QFrame(this);
   picture2_->setObjectName(QStringLiteral("Picture2"));
-  placeTwips(picture2_, 0, 0, 15360, 11520);
+  placeTwips(picture2_, 0, 0, kWindowWidth, kWindowHeight);  // covers the whole window
   picture2_->setAutoFillBackground(true);
   QPalette p = picture2_->palette();
   p.setColor(QPalette::Window, kWaitYellow);
