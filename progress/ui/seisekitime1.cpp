@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,12 +20,14 @@
 #include "drill/ui/mainfrm.h"
 #include "platform/clock.h"
 #include "platform/events.h"
+#include "platform/messageboxes.h"
 #include "progress/levelcolumns.h"
 #include "progress/personaltimes.h"
 #include "results/resultslog.h"
 #include "results/tallies.h"
 #include "roster/roster.h"
 #include "roster/ui/namesel.h"
+#include "teacher/ui/frmtimedata.h"
 
 namespace minatori {
 
@@ -127,8 +130,7 @@ seisekitime1::seisekitime1(Application &app) : Window(app) {
   columns_.push_back(makeColumn(0));
   makeSheetPanel();
 
-  passwordPanel_ = named(new QFrame(this), QStringLiteral("Picture7"));
-  passwordPanel_->hide();
+  makePasswordPanel();
   waitPanel_ = named(new QFrame(this), QStringLiteral("Picture2"));
   waitPanel_->setGeometry(rect());
   auto *waitText = named(new QLabel(QStringLiteral("Just a moment, please."), waitPanel_), QStringLiteral("Label19"));
@@ -232,6 +234,45 @@ void seisekitime1::makeSheetPanel() {
   auto *close = named(new QPushButton(QStringLiteral("戻る"), sheetPanel_), QStringLiteral("Command18"));
   close->setGeometry(px(12735), px(7800), px(1605), px(825));
   connect(close, &QPushButton::clicked, sheetPanel_, &QWidget::hide);
+}
+
+void seisekitime1::makePasswordPanel() {
+  passwordPanel_ = named(new QFrame(this), QStringLiteral("Picture7"));
+  passwordPanel_->setFrameShape(QFrame::Box);
+  passwordPanel_->setGeometry(612, 84, 404, 150);
+  paint(passwordPanel_, QColor(255, 224, 192));
+  passwordPanel_->hide();
+  auto *caption = named(new QLabel(QStringLiteral("データ変更パスワード"), passwordPanel_), QStringLiteral("Label20"));
+  caption->setGeometry(12, 10, 200, 24);
+  password_ = named(new QLineEdit(passwordPanel_), QStringLiteral("Text2"));
+  password_->setGeometry(12, 38, 200, 28);
+  password_->setEchoMode(QLineEdit::Password);
+  const QStringList captions = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
+  for (int i = 0; i < 2; ++i) {
+    auto *b = named(new QPushButton(captions[i], passwordPanel_), QStringLiteral("Command10_%1").arg(i));
+    b->setGeometry(12 + i * 190, 78, 180, 30);
+    connect(b, &QPushButton::clicked, this, [this, i] { openTeacherTool(i); });
+  }
+  auto *back = named(new QPushButton(QStringLiteral("戻る"), passwordPanel_), QStringLiteral("Command11"));
+  back->setGeometry(296, 114, 96, 28);
+  connect(back, &QPushButton::clicked, passwordPanel_, &QWidget::hide);
+  connect(dataButton_, &QPushButton::clicked, this, &seisekitime1::command8Click);
+}
+
+void seisekitime1::command8Click() {
+  passwordPanel_->show();
+  passwordPanel_->raise();
+  password_->setFocus();
+}
+
+void seisekitime1::openTeacherTool(int index) {
+  if (password_->text() != state().teacherPassword) {
+    app().messages().show(QStringLiteral("パスワードを入力して下さい"), state().programTitle, MessageButtons::Ok);
+    return;
+  }
+  ready_ = false;
+  if (index == 1) app().windows().show<FrmTimeData>();
+  close();
 }
 
 void seisekitime1::load() {

@@ -15,6 +15,7 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -44,6 +45,8 @@ class seisekitime1 : public Window {
   void showSelectedSheets(int output);
   void showStudentList();     // "他の人のデータを見る"
   int sheetStudent() const { return sheetStudent_; }
+  void command8Click();            // "データ処理": the teacher's password panel
+  void openTeacherTool(int index);  // 0 "データ変更", 1 "合格タイムデータ変更"
   bool ready() const { return ready_; }
 
  protected:
@@ -60,6 +63,7 @@ class seisekitime1 : public Window {
   };
   Column makeColumn(int i);
   void makeSheetPanel();
+  void makePasswordPanel();
   void layOutColumns();
   void showWait(bool shown);
   void setStartButtonsEnabled(bool enabled);
@@ -80,6 +84,7 @@ class seisekitime1 : public Window {
   QPushButton *back_, *dataButton_, *printButton_, *display1_;  // Command1 8 27 26
   QFrame *waitPanel_;                                           // Picture2
   QFrame *passwordPanel_;                                       // Picture7
+  QLineEdit *password_;                                         // Text2
   QProgressBar *progress_;                                      // ProgressBar1
   QScrollBar *scroll_;                                          // HScroll1
   QGroupBox *optionPanel_;                                      // Frame1

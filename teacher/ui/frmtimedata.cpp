@@ -19,8 +19,8 @@
 #include "platform/messageboxes.h"
 #include "platform/runtimeerror.h"
 #include "platform/twips.h"
+#include "progress/ui/progressnav.h"
 #include "teacher/distribution.h"
-#include "teacher/ui/teachernav.h"
 
 namespace minatori {
 
@@ -369,7 +369,7 @@ void FrmTimeData::command4Click() {
   busy_ = true;
   leaving_ = true;
   showWaitPanel(true);
-  returnFromTeacherTool(app());
+  showProgressScreen(app());
   close();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,6 +19,7 @@
 #include "results/ui/frmsyuuryou.h"
 #include "progress/ui/seisekitime1.h"
 #include "roster/ui/namesel.h"
+#include "teacher/ui/frmtimedata.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
 
@@ -161,6 +163,27 @@ class Seisekitime1WindowTest : public QObject {
     run.open();
     QVERIFY(!run.child<QWidget>(QStringLiteral("Command8"))->isHidden());
     QVERIFY(run.child<QWidget>(QStringLiteral("Command27"))->isHidden());
+    run.click(QStringLiteral("Command8"));
+    QVERIFY(run.child<QWidget>(QStringLiteral("Picture7"))->isVisible());
+    QCOMPARE(run.child<QLineEdit>(QStringLiteral("Text2"))->echoMode(), QLineEdit::Password);
+    // Nothing starts while the password panel is up.
+    QTest::mouseClick(run.child<QPushButton>(QStringLiteral("Command4_2")), Qt::LeftButton);
+    QVERIFY(!run.app->windows().find<MainFrm>());
+    QTest::keyClicks(run.child<QLineEdit>(QStringLiteral("Text2")), QStringLiteral("wrong"));
+    run.click(QStringLiteral("Command10_1"));
+    QCOMPARE(run.messages.shown.size(), size_t(1));
+    QCOMPARE(run.messages.shown[0].text, QStringLiteral("パスワードを入力して下さい"));
+    QVERIFY(!run.app->windows().find<FrmTimeData>());
+    QVERIFY(run.app->windows().find<seisekitime1>());
+    run.child<QLineEdit>(QStringLiteral("Text2"))->setText(run.app->state().teacherPassword);
+    run.click(QStringLiteral("Command10_1"));
+    FrmTimeData *editor = run.app->windows().find<FrmTimeData>();
+    QVERIFY(editor);
+    QVERIFY(!run.app->windows().find<seisekitime1>());
+    // Leaving the editor brings the progress screen back.
+    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("Command4")), Qt::LeftButton);
+    QVERIFY(!run.app->windows().find<FrmTimeData>());
+    QVERIFY(run.app->windows().find<seisekitime1>());
   }
 
   void columnGeometryAndScrolling() {
