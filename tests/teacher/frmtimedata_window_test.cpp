@@ -13,9 +13,9 @@
 
 #include "app/configuration.h"
 #include "app/ui/application.h"
-#include "app/ui/basefrm.h"
 #include "platform/random.h"
 #include "platform/textfile.h"
+#include "progress/ui/seisekitime1.h"
 #include "results/resultslog.h"
 #include "teacher/ui/frmtimedata.h"
 #include "tests/support/fakeclock.h"
@@ -73,7 +73,7 @@ class FrmTimeDataWindowTest : public QObject {
     // The editor has handed over to the stand-in and closed itself.
     bool left() {
       QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-      return app.windows().find<BASEFRM>() && !app.windows().find<FrmTimeData>();
+      return app.windows().find<seisekitime1>() && !app.windows().find<FrmTimeData>();
     }
   };
 
