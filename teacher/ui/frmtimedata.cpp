@@ -452,11 +452,17 @@ void FrmTimeData::moveCursor(int row, int column) {
 }
 
 void FrmTimeData::copyDown() {
-  // The copied cells go straight into the grid: they are not marked and do
-  // not count as a change.
+  // A copied cell is a change like a typed one: marked, and asked about on
+  // leaving, so a copy is never dropped without a word.
   ++selectionEndRow_;
   const QString text = gridInputText_->text();
-  for (int r = row_; r <= selectionEndRow_; ++r) grid_->item(r, column_)->setText(text);
+  for (int r = row_; r <= selectionEndRow_; ++r) {
+    QTableWidgetItem *cell = grid_->item(r, column_);
+    if (cell->text() == text) continue;
+    cell->setText(text);
+    cell->setBackground(kMarkYellow);
+    changed_ = 1;
+  }
   grid_->clearSelection();
   grid_->setRangeSelected(QTableWidgetSelectionRange(row_, column_, selectionEndRow_, column_), true);
 }
