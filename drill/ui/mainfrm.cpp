@@ -1,6 +1,7 @@
 #include "drill/ui/mainfrm.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -209,6 +210,7 @@ void MainFrm::buildTestPanel() {
   connect(command12_, &QPushButton::clicked, this, &MainFrm::command12Click);
 
   list1_ = new CandidateList(picture2_);
+  list1_->installEventFilter(this);
   list1_->setObjectName(QStringLiteral("List1"));
   setGeometryTwips(list1_, kListLeft, kListTop, kListWidth, kListHeight);
   setBackground(list1_, kBoardGreen);
@@ -584,6 +586,32 @@ void MainFrm::endPractice() {
   letPendingMessagesRun();
   close();
   showProgressScreen(app());
+}
+
+bool MainFrm::answerKey(const QKeyEvent &event) {
+  if (board_.correcting && command12_->isVisible() &&
+      (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter)) {
+    command12Click();
+    return true;
+  }
+  const QString key = event.text();
+  if (key.size() != 1 || key[0] < u'1' || key[0] > u'5' || practice_->isVisible()) return false;
+  // Judged exactly as a mouse drop of the selected entry on that box.
+  const int box = key[0].unicode() - u'0';
+  QListWidgetItem *item = list1_->currentItem();
+  if (item && list1_->isEnabled() && box <= board_.itemCount()) dropOnBox(box, item->text());
+  return true;
+}
+
+void MainFrm::keyPressEvent(QKeyEvent *event) {
+  if (!answerKey(*event)) Window::keyPressEvent(event);
+}
+
+bool MainFrm::eventFilter(QObject *watched, QEvent *event) {
+  // The candidate list has the focus while the student picks an entry, and
+  // would take digits for its own type-ahead search.
+  if (watched == list1_ && event->type() == QEvent::KeyPress) return answerKey(*static_cast<QKeyEvent *>(event));
+  return Window::eventFilter(watched, event);
 }
 
 void MainFrm::command12Click() {

@@ -56,7 +56,14 @@ class MainFrm : public Window {
   // Ends the attempt, once, whether the last answer or the time-out got here first.
   void finishAttempt();
 
+ protected:
+  // Keys "1".."5" drop the selected candidate on that box; Enter confirms a
+  // correction. For students who cannot drag well.
+  void keyPressEvent(QKeyEvent *event) override;
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
  private:
+  bool answerKey(const QKeyEvent &event);
   void buildTestPanel();
   void 初期設定();
   void レベル別設定();

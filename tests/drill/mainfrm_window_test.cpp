@@ -315,6 +315,28 @@ class MainFrmWindowTest : public QObject {
     QVERIFY(!QFile::exists(resultsLogPath(run.app->state())));
   }
 
+  void theKeyboardAnswersLikeADrop() {
+    Run run;
+    run.open(2);
+    QListWidget *list = run.list();
+    auto select = [&](const QString &entry) { list->setCurrentItem(list->findItems(entry, Qt::MatchExactly).front()); };
+    const int before = list->count();
+    select(run.entryOf(1));
+    QTest::keyClick(list, Qt::Key_1);
+    QCOMPARE(run.box(1)->text(), run.drill->board().boxCaptions[0]);
+    QCOMPARE(list->count(), before - 1);
+    // A wrong box shows the correction; Enter confirms it and the question starts over.
+    select(run.entryOf(3));
+    QTest::keyClick(list, Qt::Key_2);
+    QVERIFY(run.child<QPushButton>(QStringLiteral("Command12"))->isVisible());
+    QTest::keyClick(list, Qt::Key_3);  // ignored while correcting
+    QTest::keyClick(run.child<QPushButton>(QStringLiteral("Command12")), Qt::Key_Return);
+    QVERIFY(!run.child<QPushButton>(QStringLiteral("Command12"))->isVisible());
+    QCOMPARE(run.box(1)->text(), QStringLiteral("?"));
+    QTest::keyClick(list, Qt::Key_5);  // no box 5 on a three-item question
+    QCOMPARE(list->count(), before);
+  }
+
   void anEmptyDragIsIgnored() {
     Run run;
     run.open(2);
