@@ -163,6 +163,11 @@ void mergeSortByKey(std::vector<qint32> &key, std::vector<qint16> &payload, int 
 
 QStringList rankingRows(const ProgramState &state, int level, ResultsKind kind, PointsRanking ranking,
                         const QString &group) {
+  return rankingRows(state, level, kind, ranking, group, RankColumn::List);
+}
+
+QStringList rankingRows(const ProgramState &state, int level, ResultsKind kind, PointsRanking ranking,
+                        const QString &group, RankColumn column) {
   if (level < 1 || level >= kTallyLevels) return {};
   const RosterTable &roster = state.roster;
   const int n = std::clamp(roster.rosterCount, 0, static_cast<int>(roster.numberByLine.size()) - 1);
@@ -194,13 +199,14 @@ QStringList rankingRows(const ProgramState &state, int level, ResultsKind kind, 
     const QString endMark = isCurrent(state, s) ? kCurrentMark : kFullSpace;
     const QString name =
         nameColumn(rosterNumber(s) ? withoutTrailingBlanks(roster.nameByNumber[static_cast<size_t>(s)]) : QString(), 6);
-    const QString rankText = lastDigits(rank, 2);
+    const bool sheet = column == RankColumn::Sheet;
+    const QString rankText = lastDigits(rank, sheet ? 3 : 2);
     const qint32 k = key[static_cast<size_t>(i)];
     if (kind == ResultsKind::Times) {
       if (k == kFailedTime)
         rows << rankText + mark + name + QStringLiteral("*失敗* ") + endMark;
       else if (k == kNoTime)
-        rows << QStringLiteral("--") + mark + name + QStringLiteral("------ ") + endMark;
+        rows << (sheet ? QStringLiteral("---") : QStringLiteral("--")) + mark + name + QStringLiteral("------ ") + endMark;
       else
         rows << rankText + mark + name + lastDigits(k, 6) + u' ' + endMark;
     } else if (ranking == PointsRanking::AllRecords || st.todayPoints != 0) {

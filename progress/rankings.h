@@ -36,6 +36,12 @@ enum class PointsRanking { AllRecords = 1, Today = 2 };
 QStringList rankingRows(const ProgramState &state, int level, ResultsKind kind, PointsRanking ranking,
                         const QString &group);
 
+// How a ranking row writes its rank: the results lists right-align it in two
+// characters and write "--" for no result; the result sheets use three and "---".
+enum class RankColumn { List, Sheet };
+QStringList rankingRows(const ProgramState &state, int level, ResultsKind kind, PointsRanking ranking,
+                        const QString &group, RankColumn column);
+
 // Base points of one attempt as the lists show them (no multiplier).
 int listBasePoints(int targetTime, int resultTime);
 
