@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPagedPaintDevice>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,8 +23,10 @@
 #include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/messageboxes.h"
+#include "platform/printing.h"
 #include "progress/levelcolumns.h"
 #include "progress/personaltimes.h"
+#include "progress/sheets.h"
 #include "results/resultslog.h"
 #include "results/tallies.h"
 #include "roster/roster.h"
@@ -231,6 +235,9 @@ void seisekitime1::makeSheetPanel() {
     connect(b, &QPushButton::clicked, this, [this, i] { showSelectedSheets(i); });
     sheetButtons_[static_cast<size_t>(i)] = b;
   }
+  progress2_ = named(new QProgressBar(sheetPanel_), QStringLiteral("ProgressBar2"));
+  progress2_->setGeometry(px(405), px(9060), px(8355), px(150));
+  progress2_->setTextVisible(false);
   auto *close = named(new QPushButton(QStringLiteral("戻る"), sheetPanel_), QStringLiteral("Command18"));
   close->setGeometry(px(12735), px(7800), px(1605), px(825));
   connect(close, &QPushButton::clicked, sheetPanel_, &QWidget::hide);
@@ -683,6 +690,7 @@ void seisekitime1::showPersonalTimes() {
 
 void seisekitime1::openSheets() {
   sheetStudent_ = state().studentNumber;
+  sheetFontSize_ = 6;
   students_->hide();
   otherStudents_->show();
   students_->clearSelection();
@@ -696,9 +704,65 @@ void seisekitime1::showStudentList() {
 }
 
 void seisekitime1::showSelectedSheets(int output) {
-  (void)output;
+  std::vector<int> chosen;
+  for (int row = 0; row < students_->count(); ++row)
+    if (students_->item(row)->isSelected()) chosen.push_back(students_->item(row)->text().section(u'/', -1).toInt());
+  if (chosen.empty()) chosen.push_back(sheetStudent_);
+  QStringList printed;
+  for (int student : chosen) {
+    sheetStudent_ = student;
+    const QString where = drawSheetsFor(output);
+    if (!where.isEmpty()) printed << where;
+  }
+  if (!printed.isEmpty())
+    app().messages().show(QStringLiteral("成績表を印刷しました。\r\n") + printed.join(QStringLiteral("\r\n")),
+                          state().programTitle, MessageButtons::Ok, MessageIcon::Information);
+}
+
+QString seisekitime1::drawSheetsFor(int output) {
+  ProgramState &s = state();
+  SheetRequest request;
+  request.student = sheetStudent_;
+  for (int row = 0; row < sheetLevels_->count(); ++row)
+    if (sheetLevels_->item(row)->isSelected()) request.levels.push_back(row + 1);
+  request.group = groups_->currentText();
+  request.pointsRanking = pointsRanking_;
+  request.now = app().clock().now();
+  sheetPanel_->move(px(120), px(1740));
+  const SheetProgress progress = [this](int value, int maximum) {
+    progress2_->setMaximum(std::max(1, maximum));
+    progress2_->setValue(std::min(value, std::max(1, maximum)));
+  };
+  SheetsOutcome outcome;
+  QString where;
+  if (output == 0) {
+    QPixmap canvas(sheetCanvasPixels());
+    canvas.fill(Qt::white);
+    {
+      QPainter painter(&canvas);
+      outcome = drawSheets(painter, canvasTarget(canvas.size(), sheetFontSize_), s, request, progress);
+    }
+    canvas_->setPixmap(canvas);
+  } else {
+    const QString name = trimBlanks(s.roster.nameByNumber[static_cast<size_t>(std::clamp(sheetStudent_, 0, kRosterSlots - 1))]);
+    const PrintOutcome printed = printWithoutDialog(
+        s.dataFolder, name.isEmpty() ? QString::number(sheetStudent_) : name, request.now,
+        [&](QPainter &painter, QPagedPaintDevice &device) {
+          outcome = drawSheets(painter, printerTarget(device), s, request, progress);
+        });
+    if (!printed.ok)
+      app().messages().show(QStringLiteral("印刷できませんでした。\r\n") + printed.error, s.programTitle,
+                            MessageButtons::Ok, MessageIcon::Warning);
+    else
+      where = printed.where;
+  }
+  if (outcome.refusedLevel != 0)
+    app().messages().show(QStringLiteral("レベル%1の成績表は作れません（レベル30までです）。").arg(outcome.refusedLevel),
+                          s.programTitle, MessageButtons::Ok, MessageIcon::Warning);
   sheetPanel_->show();
   sheetPanel_->raise();
+  optionPanel_->setEnabled(true);
+  return where;
 }
 
 }  // namespace minatori

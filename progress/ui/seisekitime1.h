@@ -64,6 +64,9 @@ class seisekitime1 : public Window {
   Column makeColumn(int i);
   void makeSheetPanel();
   void makePasswordPanel();
+  // Draws the selected levels of sheetStudent_ on the canvas (0) or prints
+  // them as one document (1); returns where a print went, or an empty text.
+  QString drawSheetsFor(int output);
   void layOutColumns();
   void showWait(bool shown);
   void setStartButtonsEnabled(bool enabled);
@@ -107,6 +110,8 @@ class seisekitime1 : public Window {
   bool activating_ = false;
   bool ready_ = false;
   int sheetStudent_ = 0;
+  int sheetFontSize_ = 6;
+  QProgressBar *progress2_ = nullptr;  // ProgressBar2
 };
 
 }  // namespace minatori

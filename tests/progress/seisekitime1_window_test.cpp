@@ -3,6 +3,7 @@
 // and the scrolling, and the whole road of one attempt on real windows.
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -300,6 +301,35 @@ class Seisekitime1WindowTest : public QObject {
     QVERIFY(run.child<QPushButton>(QStringLiteral("Command4_2"))->isEnabled());
     run.click(QStringLiteral("Option2_0"));
     QVERIFY(run.child<QWidget>(QStringLiteral("Command17"))->isHidden());
+  }
+
+  void theGraphShowsTheSheetsAndATeacherPrintsThem() {
+    Run run;
+    run.choose(900);
+    run.attempts(7, 2, {50, 40, 45, 30});
+    run.attempts(8, 3, {70});
+    run.open();
+    run.click(QStringLiteral("Option2_2"));
+    run.click(QStringLiteral("Command17"));
+    QVERIFY(run.child<QWidget>(QStringLiteral("Picture11"))->isVisible());
+    QVERIFY(!run.child<QLabel>(QStringLiteral("Picture12"))->pixmap().isNull());
+    QVERIFY(run.child<QWidget>(QStringLiteral("List2"))->isHidden());
+    QCOMPARE(run.child<QListWidget>(QStringLiteral("List3"))->selectedItems().size(), 3);
+    run.click(QStringLiteral("Command25"));
+    auto *students = run.child<QListWidget>(QStringLiteral("List2"));
+    QVERIFY(!students->isHidden());
+    for (int row = 0; row < students->count(); ++row)
+      students->item(row)->setSelected(students->item(row)->text().endsWith(QStringLiteral("/7")) ||
+                                       students->item(row)->text().endsWith(QStringLiteral("/8")));
+    run.click(QStringLiteral("Command24_1"));  // 印刷, a teacher's button
+    QCOMPARE(run.messages.shown.size(), size_t(1));
+    const QString said = run.messages.shown[0].text;
+    QVERIFY2(said.contains(QStringLiteral("青木さくら")) && said.contains(QStringLiteral("伊藤翔")), qPrintable(said));
+    const QStringList pdfs = QDir(run.inst.dataFolder() + QStringLiteral("印刷")).entryList({QStringLiteral("*.pdf")});
+    QCOMPARE(pdfs.size(), 2);  // one document a student
+    QCOMPARE(run.screen->sheetStudent(), 7);  // the list is in text order: 伊藤 before 青木
+    run.click(QStringLiteral("Command18"));
+    QVERIFY(run.child<QWidget>(QStringLiteral("Picture11"))->isHidden());
   }
 
   void keysStartLevelsOnlyWhenReady() {
