@@ -242,7 +242,8 @@ std::vector<SheetSummaryLine> sheetSummary(const SheetFigures &f, const SheetRan
   add(QStringLiteral("タイム  　　 　    本人 / 塾全体"));
   add(QStringLiteral("　　順位　　　　") + rightIn(wholeOrBlank(ranks.timeRank), 5) + u'位');
   add(QStringLiteral("　　最高　　　　") + rightIn(bestText, 6) + QStringLiteral(" /") +
-      rightIn(wholeOrBlank(f.schoolBest), 5) + u'秒');
+      // 99999 is "no time": a level nobody has finished shows a blank, not 99999.
+      rightIn(f.schoolBest >= kSheetNoTime ? QString() : wholeOrBlank(f.schoolBest), 5) + u'秒');
   if (f.count != 0)
     add(QStringLiteral("　　平均　　　　") + rightIn(wholeOrBlank(static_cast<double>(f.sum / f.count)), 5) +
         QStringLiteral("秒 /") + rightIn(wholeOrBlank(static_cast<double>(f.schoolSum) / f.schoolCount), 5) + u'秒');

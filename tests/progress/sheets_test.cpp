@@ -199,7 +199,7 @@ TEST(SheetSummary, BlanksWithoutResultsAndSkippedPlaces) {
   const SheetRanks ranks{q(u"---"), {}, 0, 0, 0};
   EXPECT_EQ(texts(sheetSummary(f, ranks)),
             (std::vector<QString>{q(u"1|回数　　　　　　　   回"), q(u"2|タイム  　　 　    本人 / 塾全体"),
-                                  q(u"3|　　順位　　　　  ---位"), q(u"4|　　最高　　　　       /99999秒"),
+                                  q(u"3|　　順位　　　　  ---位"), q(u"4|　　最高　　　　       /     秒"),
                                   q(u"5|ポイント  　　　"), q(u"6|　　順位　　　　     位"),
                                   q(u"7|　　獲得ポイント     点"), q(u"8.5|　　　　　　　　　　　　 (塾平均)")}));
   // Points elsewhere in the school: the school average line is printed.
