@@ -12,6 +12,7 @@
 #include "tests/support/fakeclock.h"
 #include "tests/support/recordingmessageboxes.h"
 #include "tests/support/testinstallation.h"
+#include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
 
 using namespace minatori;
@@ -53,6 +54,7 @@ class StartupWindowTest : public QObject {
     auto *timer = splash->findChild<QTimer *>(QStringLiteral("Timer1"));
     QVERIFY(timer && timer->isActive());
     QCOMPARE(timer->interval(), 100);
+    saveScreenshot(splash, QStringLiteral("firstfrm"));
     QCOMPARE(run.app->state().seasonColor, QColor(192, 255, 192));
     QCOMPARE(run.app->state().developmentMode, 0);
     // Nothing is read before the tick.
@@ -63,6 +65,7 @@ class StartupWindowTest : public QObject {
     auto *next = run.app->windows().find<namesel>();
     QVERIFY(next && next->isVisible());
     QCOMPARE(next->windowTitle(), QStringLiteral("vantora"));
+    saveScreenshot(next, QStringLiteral("namesel"));
     const ProgramState &s = run.app->state();
     QCOMPARE(s.dataFolder, run.inst.dataFolder());
     QCOMPARE(s.contentFolder, run.inst.contentFolder());

@@ -14,6 +14,7 @@
 #include "app/levelcatalogue.h"
 #include "app/ui/application.h"
 #include "drill/ui/mainfrm.h"
+#include "platform/textfile.h"
 #include "results/resultslog.h"
 #include "results/ui/frmsyuuryou.h"
 #include "platform/random.h"
@@ -335,6 +336,20 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(run.box(1)->text(), QStringLiteral("?"));
     QTest::keyClick(list, Qt::Key_5);  // no box 5 on a three-item question
     QCOMPARE(list->count(), before);
+  }
+
+  void theDemoTableOnTheBoard() {
+    Run run;
+    const QString demo = readCp932File(demoSourceFolder() + QStringLiteral("content/歴史年2001.CSV"));
+    run.open(3, demo);
+    dropText(run.box(1), run.entryOf(2));  // a wrong drop shows the correction
+    QVERIFY(run.child<QPushButton>(QStringLiteral("Command12"))->isVisible());
+    saveScreenshot(run.drill, QStringLiteral("mainfrm"));
+    run.app->windows().closeAll();
+    Run practice;
+    practice.open(1, demo);
+    practice.drill->timer2Tick0();
+    saveScreenshot(practice.drill, QStringLiteral("mainfrm-practice"));
   }
 
   void anEmptyDragIsIgnored() {

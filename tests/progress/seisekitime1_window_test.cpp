@@ -51,6 +51,7 @@ class Seisekitime1WindowTest : public QObject {
       makeApp();
       ProgramState &s = app->state();
       loadConfiguration(s, inst.programFolder());
+      s.seasonColor = seasonColorForMonth(clock.today().month());  // the splash sets it in the program
       readRosterForNameList(s, clock.today(), 0);
       for (int l = 1; l <= 12; ++l) {
         LevelCriteria &c = s.criteria[static_cast<size_t>(l)];
@@ -142,6 +143,7 @@ class Seisekitime1WindowTest : public QObject {
     // The default view: everybody's all-records points on each level.
     QCOMPARE(run.text(QStringLiteral("Label16")), QStringLiteral("獲得ポイント（今まで順位）"));
     QVERIFY2(run.rows(2).front().startsWith(QStringLiteral(" 1●青木")), qPrintable(run.rows(2).join(u'|')));
+    saveScreenshot(run.screen, QStringLiteral("seisekitime1"));
   }
 
   void aGoalOf9999PointsAndAPracticeLevel() {
@@ -313,6 +315,7 @@ class Seisekitime1WindowTest : public QObject {
     run.click(QStringLiteral("Command17"));
     QVERIFY(run.child<QWidget>(QStringLiteral("Picture11"))->isVisible());
     QVERIFY(!run.child<QLabel>(QStringLiteral("Picture12"))->pixmap().isNull());
+    saveScreenshot(run.screen, QStringLiteral("seisekitime1-sheets"));
     QVERIFY(run.child<QWidget>(QStringLiteral("List2"))->isHidden());
     QCOMPARE(run.child<QListWidget>(QStringLiteral("List3"))->selectedItems().size(), 3);
     run.click(QStringLiteral("Command25"));

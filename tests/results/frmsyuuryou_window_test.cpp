@@ -91,6 +91,7 @@ class FrmSyuuryouWindowTest : public QObject {
     QVERIFY(!run.shown("Command4"));
     run.end->timer1Tick();
     QVERIFY(run.shown("Command4"));
+    saveScreenshot(run.end, QStringLiteral("frmsyuuryou"));
     QVERIFY(run.shown("Command5"));
     QTest::mouseClick(run.end->findChild<QPushButton *>(QStringLiteral("Command4")), Qt::LeftButton);
     QVERIFY(!run.app->windows().find<FrmSyuuryou>());

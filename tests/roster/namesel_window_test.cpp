@@ -221,6 +221,7 @@ class NameselWindowTest : public QObject {
     QCOMPARE(v->findChild<QLabel *>(QStringLiteral("Label2"))->text(), QStringLiteral("Version1.0.17"));
     QCOMPARE(v->findChild<QLabel *>(QStringLiteral("Label4"))->text(), QStringLiteral("Marlowgate"));
     QVERIFY(!v->findChild<QLabel *>(QStringLiteral("Label5"))->text().isEmpty());
+    saveScreenshot(v, QStringLiteral("frmver"));
     const QRect owner = run.screen->frameGeometry();
     QCOMPARE(v->pos(), owner.topLeft() + QPoint((owner.width() - v->width()) / 2, (owner.height() - v->height()) / 2));
     run.list()->setCurrentRow(1);

@@ -4,6 +4,7 @@
 // application object made from them.
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QWidget>
@@ -32,6 +33,16 @@ struct WindowRun {
     return *app;
   }
 };
+
+// With MINATORI_SCREENSHOTS set to a folder, saves what `window` shows as
+// <folder>/<name>.png: the README's pictures are made this way.
+inline void saveScreenshot(QWidget *window, const QString &name) {
+  const QString folder = qEnvironmentVariable("MINATORI_SCREENSHOTS");
+  if (folder.isEmpty() || !window) return;
+  QDir().mkpath(folder);
+  QCoreApplication::processEvents();
+  window->grab().save(folder + u'/' + name + QStringLiteral(".png"));
+}
 
 // A drop as Qt delivers it: the enter event first (without it the drop is ignored).
 inline void dropText(QWidget *box, const QString &text) {

@@ -21,6 +21,7 @@
 #include "tests/support/fakeclock.h"
 #include "tests/support/recordingmessageboxes.h"
 #include "tests/support/testinstallation.h"
+#include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
 
 using namespace minatori;
@@ -87,6 +88,7 @@ class FrmTimeDataWindowTest : public QObject {
   void opensOnTheFileAtTheFirstCell() {
     Run run;
     run.open();
+    saveScreenshot(run.w, QStringLiteral("frmtimedata"));
     QCOMPARE(run.grid()->columnCount(), 13);
     QCOMPARE(run.grid()->rowCount(), 13);
     QStringList headings;
