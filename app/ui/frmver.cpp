@@ -55,7 +55,8 @@ void frmver::activate() {
   label1_->setText(state().programTitle);
   label2_->setText(QStringLiteral("Version%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
   label4_->setText(QStringLiteral("Marlowgate"));
-  label5_->setText(QStringLiteral("日本の歴史の流れを、年表の上でおぼえるドリルです。"));
+  label5_->setText(QStringLiteral("日本の歴史の流れを年表の上でおぼえるドリルです。キーボードでも答えられます："
+                                  "できごとを選んで 1～5 のキーで箱へ、まちがいの確認は Enter。"));
   command1_->setFocus();
 }
 
