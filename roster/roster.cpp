@@ -1,6 +1,7 @@
 #include "roster/roster.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "app/programstate.h"
 #include "platform/fieldfile.h"
@@ -194,25 +195,34 @@ std::vector<StudentLine> readRosterForNameList(ProgramState &state, const QDate 
   return out;
 }
 
-QStringList loadStudentList(ProgramState &state, const QDate &today) {
+void refreshRosterByNumber(ProgramState &state, const QDate &today,
+                           const std::function<void(const RosterLine &)> &each) {
   RosterTable &r = state.roster;
   const int schoolYear = schoolYearNow(today, state.yearStartMonth);
   const int offset = today.month() < state.yearStartMonth ? -1 : 0;
   const QString path = rosterFilePath(state);
-  QStringList rows;
   for (const RosterLine &line : parseRosterLines(readCp932File(path), path)) {
     const RosterEntry &e = line.entry;
     if (!validNumber(e.studentNumber)) continue;
     r.entries[0] = e;
     const auto number = static_cast<size_t>(e.studentNumber);
-    const QString name = trimBlanks(e.name);
-    r.nameByNumber[number] = name;
+    r.nameByNumber[number] = trimBlanks(e.name);
     r.birthYearByNumber[number] = e.birthYearCode;
     if (const QString label = fullGradeLabel(gradeIndex(schoolYear, e.birthYearCode) + offset); !label.isEmpty())
       r.gradeLabelByNumber[number] = label;
-    if (line.status == 0)
-      rows << r.gradeLabelByNumber[number] + QStringLiteral(" /  ") + name + u'/' + QString::number(e.studentNumber);
+    each(line);
   }
+}
+
+QStringList loadStudentList(ProgramState &state, const QDate &today) {
+  const RosterTable &r = state.roster;
+  QStringList rows;
+  refreshRosterByNumber(state, today, [&](const RosterLine &line) {
+    if (line.status != 0) return;
+    const auto number = static_cast<size_t>(line.entry.studentNumber);
+    rows << r.gradeLabelByNumber[number] + QStringLiteral(" /  ") + r.nameByNumber[number] + u'/' +
+                QString::number(line.entry.studentNumber);
+  });
   return rows;
 }
 

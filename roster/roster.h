@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace minatori {
@@ -99,6 +100,14 @@ QString studentLineText(int g, const QString &name, int figureMode, const Studen
 // returns the active students' lines in file order. The caller recomputes the
 // tallies first.
 std::vector<StudentLine> readRosterForNameList(ProgramState &state, const QDate &today, int figureMode);
+
+// Reads the roster and, for every line with a number in 0..5000, active or
+// not, stores the trimmed name, the birth-year code and, for grade index
+// 0..10, the full-width grade label by number, with the grade one lower before
+// the start month, then hands the line to `each`, in file order. The progress
+// screen's reader and the results-data manager's share it.
+void refreshRosterByNumber(ProgramState &state, const QDate &today,
+                           const std::function<void(const RosterLine &)> &each);
 
 // The progress screen's reader: refreshes the per-number tables with its own
 // grade rule (one lower before the start month) and returns its student

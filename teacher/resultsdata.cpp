@@ -1,0 +1,201 @@
+#include "teacher/resultsdata.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cmath>
+
+#include "app/programstate.h"
+#include "platform/clock.h"
+#include "platform/lockedfile.h"
+#include "platform/loosevalue.h"
+#include "platform/messageboxes.h"
+#include "platform/runtimeerror.h"
+#include "results/resultslog.h"
+#include "roster/roster.h"
+
+namespace minatori {
+
+namespace {
+
+constexpr int kMaxStudentNumber = kRosterSlots - 1;
+const QString kFullWidthSpace = QStringLiteral("　");
+
+QString rightAligned(const QString &text, int width) { return text.rightJustified(width, u' ').right(width); }
+
+// "9:05:07" from a fraction of a day.
+QString timeText(double dayFraction) {
+  const auto seconds = static_cast<qint64>(std::llround(dayFraction * 86400.0));
+  const qint64 s = ((seconds % 86400) + 86400) % 86400;
+  return QStringLiteral("%1:%2:%3")
+      .arg(s / 3600)
+      .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+      .arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString reportOf(const RuntimeError &e) { return runtimeErrorReportText(e); }
+
+}  // namespace
+
+QString resultsLogCopyPath(const ProgramState &state) {
+  return state.contentFolder + QString::fromUtf16(kResultsLogCopyFileName);
+}
+
+std::vector<ChooserStudent> readRosterForDataManager(ProgramState &state, const QDate &today) {
+  std::vector<ChooserStudent> students;
+  refreshRosterByNumber(state, today, [&](const RosterLine &line) {
+    const int number = line.entry.studentNumber;
+    students.push_back({number, QString::number(number) + QStringLiteral(" /  ") +
+                                    state.roster.nameByNumber[static_cast<size_t>(number)]});
+  });
+  return students;
+}
+
+std::optional<int> chooserStudentNumber(const QString &text) {
+  const qsizetype slash = text.indexOf(u'/');
+  if (slash < 0) return std::nullopt;
+  const double n = leadingNumber(text.left(slash).trimmed());
+  if (!(std::fabs(n) < 1e9)) return std::nullopt;
+  return static_cast<int>(std::lround(n));
+}
+
+std::optional<qint32> timeBoxSeconds(const QString &text) {
+  const double n = leadingNumber(text.trimmed());
+  // Half a second rounds up: 12.5 is 13, as a teacher reads it.
+  const double rounded = std::floor(n + 0.5);
+  if (!(rounded >= 0 && rounded <= kLongestResultTime)) return std::nullopt;
+  return static_cast<qint32>(rounded);
+}
+
+int recordNumberWidth(qint64 recordCount) {
+  return std::max(4, static_cast<int>(QString::number(std::max<qint64>(recordCount, 0)).size()));
+}
+
+bool isOwnSchool(const Seisekikiroku &record, const QString &schoolCode) {
+  // An installation without a code owns no records, though their field holds
+  // the same five spaces its own attempts were written with.
+  if (schoolCode.isEmpty()) return false;
+  return makeRecord(0, 0, 0, 0, 0, schoolCode).schoolCode == record.schoolCode;
+}
+
+QString recordLineText(int number, int numberWidth, const Seisekikiroku &record, const LineContext &context) {
+  QString name, grade;
+  if (context.roster && record.studentNumber >= 0 && record.studentNumber <= kMaxStudentNumber) {
+    const auto s = static_cast<size_t>(record.studentNumber);
+    name = context.roster->nameByNumber[s];
+    grade = context.roster->gradeLabelByNumber[s];
+  }
+  QString line;
+  line.reserve(80);
+  line += rightAligned(QString::number(number), numberWidth);
+  line += u' ';
+  line += shortDateText(dateFromSerial(static_cast<int>(std::floor(record.recordDate))));
+  line += kFullWidthSpace;
+  line += rightAligned(timeText(record.recordTime), 9);
+  line += QStringLiteral("ﾚﾍﾞﾙ") + QString::number(record.level);
+  line += kFullWidthSpace;
+  line += rightAligned(QString::number(record.resultTime), 5) + QStringLiteral("秒 ");
+  line += kFullWidthSpace;
+  line += rightAligned(QString::number(record.studentNumber), 4);
+  line += u' ';
+  line += (name + kFullWidthSpace.repeated(5)).left(6);
+  line += u' ';
+  line += grade;
+  line += QStringLiteral("++");
+  line += isOwnSchool(record, context.schoolCode) ? context.schoolName : QStringLiteral("他塾");
+  return line;
+}
+
+std::optional<Seisekikiroku> readResultRecord(const QString &path, int number) {
+  if (number < 1 || !QFileInfo::exists(path)) return std::nullopt;
+  LockedFile log(path, LockedFile::Access::Read);
+  const qint64 at = static_cast<qint64>(number - 1) * kResultRecordSize;
+  if (at + kResultRecordSize > log.size()) return std::nullopt;
+  const QByteArray bytes = log.readAt(at, kResultRecordSize);
+  if (bytes.size() < kResultRecordSize) return std::nullopt;
+  return decodeRecord(bytes.constData());
+}
+
+RewriteOutcome rewriteResultRecord(const QString &path, int number, const Seisekikiroku &asRead,
+                                   const Seisekikiroku &changed) {
+  if (number < 1 || !QFileInfo::exists(path)) return RewriteOutcome::Missing;
+  LockedFile log(path, LockedFile::Access::ReadWrite);
+  const qint64 at = static_cast<qint64>(number - 1) * kResultRecordSize;
+  if (at + kResultRecordSize > log.size()) return RewriteOutcome::Missing;
+  if (log.readAt(at, kResultRecordSize) != encodeRecord(asRead)) return RewriteOutcome::Changed;
+  log.writeAt(at, encodeRecord(changed));
+  log.flush();
+  return RewriteOutcome::Written;
+}
+
+DeleteResult deleteResultRecord(const QString &path, const QString &copyPath, int number,
+                                const std::function<void(DeleteStep)> &step) {
+  if (number < 1 || !QFileInfo::exists(path)) return {DeleteOutcome::Missing, {}};
+
+  std::optional<LockedFile> log;
+  QByteArray bytes;
+  try {
+    log.emplace(path, LockedFile::Access::ReadWrite);
+    // A copy left by a delete that stopped half-way may be the only full set
+    // of records; it is never overwritten. Looked at under the lock, so two
+    // teachers' deletes cannot both take the name.
+    if (QFileInfo::exists(copyPath)) return {DeleteOutcome::CopyInTheWay, {}};
+    const qint64 records = log->size() / kResultRecordSize;
+    if (number > records) return {DeleteOutcome::Missing, {}};
+    bytes = log->readAt(0, records * kResultRecordSize);
+    if (bytes.size() != records * kResultRecordSize) throw RuntimeError(errc::DeviceIo, path);
+    // The copy is read back from the locked handle, not copied by name: on
+    // Windows and SMB shares the lock keeps every other handle out, ours too.
+    {
+      LockedFile copy(copyPath, LockedFile::Access::ReadWrite);
+      copy.resize(0);
+      copy.writeAt(0, bytes);
+      copy.flush();
+    }
+    if (step) step(DeleteStep::CopyWritten);
+  } catch (const RuntimeError &e) {
+    QFile::remove(copyPath);
+    return {DeleteOutcome::LogIntact, reportOf(e)};
+  }
+
+  try {
+    const qint64 cut = static_cast<qint64>(number - 1) * kResultRecordSize;
+    const QByteArray later = bytes.mid(cut + kResultRecordSize);
+    if (!later.isEmpty()) log->writeAt(cut, later);
+    log->resize(bytes.size() - kResultRecordSize);
+    log->flush();
+    if (step) step(DeleteStep::LogRewritten);
+  } catch (const RuntimeError &e) {
+    return {DeleteOutcome::CopyHoldsAll, reportOf(e)};
+  }
+  log.reset();  // releases the lock: appends may go on
+
+  if (!QFile::remove(copyPath)) return {DeleteOutcome::CopyLeft, {}};
+  return {DeleteOutcome::Deleted, {}};
+}
+
+QString deleteOutcomeMessage(const DeleteResult &result) {
+  const QString log = QString::fromUtf16(kResultsLogFileName);
+  const QString copy = QString::fromUtf16(kResultsLogCopyFileName);
+  const QString detail = result.errorText.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + result.errorText;
+  switch (result.outcome) {
+    case DeleteOutcome::Deleted: return {};
+    case DeleteOutcome::Missing:
+      return QStringLiteral("この記録はもうありません。一覧を作り直します。");
+    case DeleteOutcome::CopyInTheWay:
+      return QStringLiteral("%1 が残っています。前の消去が途中で止まったときの控えです。\r\n"
+                            "中身を確かめて片付けてから、もう一度消去してください。何も変えていません。")
+          .arg(copy);
+    case DeleteOutcome::LogIntact:
+      return QStringLiteral("消去できませんでした。%1 は元のままです。").arg(log) + detail;
+    case DeleteOutcome::CopyHoldsAll:
+      return QStringLiteral("消去の途中で止まりました。消去前のすべての記録は %1 に残っています。\r\n"
+                            "%2 を %1 から戻してください。")
+                 .arg(copy, log) +
+             detail;
+    case DeleteOutcome::CopyLeft:
+      return QStringLiteral("消去しましたが、控えの %1 を削除できませんでした。").arg(copy);
+  }
+  return {};
+}
+
+}  // namespace minatori
