@@ -31,6 +31,7 @@
 #include "results/tallies.h"
 #include "roster/roster.h"
 #include "roster/ui/namesel.h"
+#include "teacher/ui/frmdata.h"
 #include "teacher/ui/frmtimedata.h"
 
 namespace minatori {
@@ -278,7 +279,10 @@ void seisekitime1::openTeacherTool(int index) {
     return;
   }
   ready_ = false;
-  if (index == 1) app().windows().show<FrmTimeData>();
+  if (index == 1)
+    app().windows().show<FrmTimeData>();
+  else
+    app().windows().show<FrmData>();
   close();
 }
 

@@ -20,6 +20,7 @@
 #include "results/ui/frmsyuuryou.h"
 #include "progress/ui/seisekitime1.h"
 #include "roster/ui/namesel.h"
+#include "teacher/ui/frmdata.h"
 #include "teacher/ui/frmtimedata.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
@@ -186,7 +187,14 @@ class Seisekitime1WindowTest : public QObject {
     // Leaving the editor brings the progress screen back.
     QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("Command4")), Qt::LeftButton);
     QVERIFY(!run.app->windows().find<FrmTimeData>());
-    QVERIFY(run.app->windows().find<seisekitime1>());
+    run.screen = run.app->windows().find<seisekitime1>();
+    QVERIFY(run.screen);
+    // The other tool: the results-data manager.
+    run.click(QStringLiteral("Command8"));
+    run.child<QLineEdit>(QStringLiteral("Text2"))->setText(run.app->state().teacherPassword);
+    run.click(QStringLiteral("Command10_0"));
+    QVERIFY(run.app->windows().find<FrmData>());
+    QVERIFY(!run.app->windows().find<seisekitime1>());
   }
 
   void columnGeometryAndScrolling() {

@@ -176,6 +176,7 @@ class FrmDataWindowTest : public QObject {
     QCOMPARE(run.child<QScrollBar>("HScroll1")->value(), 3);
     QVERIFY(run.child<QPushButton>("Command2")->isEnabled());
     QVERIFY(run.child<QPushButton>("Command3")->isEnabled());
+    saveScreenshot(run.screen, QStringLiteral("frmdata"));
     run.chooseStudent(QStringLiteral("16 "));
     QCOMPARE(run.text("Label5"), QStringLiteral("中２"));
     run.child<QScrollBar>("HScroll1")->setValue(250);
