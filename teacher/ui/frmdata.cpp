@@ -16,10 +16,12 @@
 #include "app/ui/application.h"
 #include "platform/clock.h"
 #include "platform/messageboxes.h"
+#include "platform/runtimeerror.h"
 #include "platform/twips.h"
 #include "progress/ui/progressnav.h"
 #include "results/resultslog.h"
 #include "roster/roster.h"
+#include "teacher/csvexport.h"
 
 namespace minatori {
 
@@ -101,6 +103,10 @@ FrmData::FrmData(Application &app) : Window(app) {
   back_->setGeometry(900, 8, 108, 40);
   back_->setFont(sized(14, true));
   connect(back_, &QPushButton::clicked, this, &FrmData::leave);
+
+  auto *csv = named(new QPushButton(QStringLiteral("CSV出力"), this), QStringLiteral("Command7"));
+  csv->setGeometry(780, 8, 108, 40);
+  connect(csv, &QPushButton::clicked, this, &FrmData::exportCsv);
 
   model_ = new RecordListModel(this);
   list_ = named(new QListView(this), QStringLiteral("List1"));
@@ -207,6 +213,18 @@ void FrmData::buildList() {
 }
 
 void FrmData::listClick() { panel_->hide(); }
+
+void FrmData::exportCsv() {
+  ProgramState &s = state();
+  try {
+    const QString path = exportResultsCsv(s, app().clock().today());
+    app().messages().show(QStringLiteral("成績の一覧を書き出しました。\r\n") + path, s.programTitle, MessageButtons::Ok,
+                          MessageIcon::Information);
+  } catch (const RuntimeError &e) {
+    app().messages().show(QStringLiteral("成績の一覧を書き出せませんでした。\r\n") + runtimeErrorReportText(e),
+                          s.programTitle, MessageButtons::Ok, MessageIcon::Warning);
+  }
+}
 
 void FrmData::listDoubleClick(const QModelIndex &index) {
   if (!index.isValid()) return;

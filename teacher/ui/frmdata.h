@@ -37,6 +37,7 @@ class FrmData : public Window {
 
  private:
   void listClick();
+  void exportCsv();  // "CSV出力"
   void listDoubleClick(const QModelIndex &index);
   void studentChosen();
   void scrollChange(int value);

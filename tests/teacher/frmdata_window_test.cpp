@@ -14,6 +14,7 @@
 
 #include "app/configuration.h"
 #include "app/levelcatalogue.h"
+#include "platform/textfile.h"
 #include "progress/ui/seisekitime1.h"
 #include "results/resultslog.h"
 #include "teacher/resultsdata.h"
@@ -137,6 +138,32 @@ class FrmDataWindowTest : public QObject {
     auto *combo = run.child<QComboBox>("Combo1");
     QCOMPARE(combo->count(), 3);
     QCOMPARE(combo->itemText(1), QStringLiteral("16 /  伊藤翔"));
+  }
+
+  void csvExportWritesEveryRecordAsShiftJisText() {
+    QByteArray log = logOf(2);
+    log += encodeRecord(record(16, 3, 99999, QStringLiteral("27182")));
+    log += encodeRecord(record(4000, 30, 8));
+    Run run(log);
+    run.open();
+    run.press("Command7");
+    QCOMPARE(run.messages.shown.size(), size_t(1));
+    const QString path = run.inst.dataFolder() + QStringLiteral("成績一覧_2026-12-09.csv");
+    QVERIFY2(run.messages.shown[0].text.endsWith(path), qPrintable(run.messages.shown[0].text));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QVERIFY(bytes.endsWith("\r\n"));
+    QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));  // CR LF only
+    const QStringList lines = decodeCp932(bytes, path).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0], QStringLiteral("記録番号,日付,時刻,レベル,レベル名,タイム(秒),生徒番号,名前,学年,塾"));
+    QCOMPARE(lines[1], QStringLiteral("1,2026/12/09,10:30:00,2,１－１,1,15,青木さくら,小３,みなと学習塾"));
+    QCOMPARE(lines[3], QStringLiteral("3,2026/12/09,10:30:00,3,１－２,99999,16,伊藤翔,中２,他塾"));
+    QCOMPARE(lines[4], QStringLiteral("4,2026/12/09,10:30:00,30,,8,4000,,,みなと学習塾"));
+    // A second export the same day keeps the first file.
+    run.press("Command7");
+    QVERIFY(QFile::exists(run.inst.dataFolder() + QStringLiteral("成績一覧_2026-12-09_2.csv")));
   }
 
   void anEmptyOrMissingLogGivesAnEmptyList() {
