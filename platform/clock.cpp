@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <QThread>
+#include <cmath>
 #include <memory>
 
 #include "platform/events.h"
@@ -55,6 +56,15 @@ double dateTimeSerial(const QDateTime &dateTime) {
 }
 
 QString shortDateText(const QDate &date) { return date.toString(QStringLiteral("yyyy/MM/dd")); }
+
+int secondsOfDay(double dayFraction) {
+  const qint64 seconds = std::llround((dayFraction - std::floor(dayFraction)) * 86400.0);
+  return static_cast<int>(((seconds % 86400) + 86400) % 86400);
+}
+
+QString timeOfDayText(double dayFraction) {
+  return QTime(0, 0).addSecs(secondsOfDay(dayFraction)).toString(QStringLiteral("HH:mm:ss"));
+}
 
 QString eraDateText(const QDate &date) {
   // ICU supplies the era and the year within it; the rest is plain arithmetic.

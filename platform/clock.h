@@ -42,6 +42,11 @@ QDate dateFromSerial(int serial);
 double dateTimeSerial(const QDateTime &dateTime);
 // "2004/02/06".
 QString shortDateText(const QDate &date);
+// Whole seconds since midnight (0..86399) of a time of day held as a
+// fraction of a day, as the results log stores it.
+int secondsOfDay(double dayFraction);
+// "HH:mm:ss" of such a time of day.
+QString timeOfDayText(double dayFraction);
 // The date in the Japanese era calendar: era name, year of the era, month
 // without a leading zero, two-digit day and the day of the week in full-width
 // parentheses: "令和8年 12月 09日（水）".

@@ -13,10 +13,6 @@ namespace {
 
 constexpr qint32 kTimedOutFrom = 90000;
 
-QString timeOfDayText(double dayFraction) {
-  const int seconds = static_cast<int>(std::lround(dayFraction * 86400.0)) % 86400;
-  return QTime(0, 0).addSecs(seconds).toString(QStringLiteral("HH:mm:ss"));
-}
 
 }  // namespace
 

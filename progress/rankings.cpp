@@ -127,8 +127,7 @@ bool listedLevel(const ProgramState &state, int level) { return level >= 1 && le
 
 // "hh:mm" of a time of day stored as a fraction of a day.
 QString clockText(double recordTime) {
-  const double fraction = recordTime - std::floor(recordTime);
-  const qint64 seconds = std::llround(fraction * 86400) % 86400;
+  const int seconds = secondsOfDay(recordTime);
   return QStringLiteral("%1:%2").arg(seconds / 3600, 2, 10, QChar(u'0')).arg(seconds % 3600 / 60, 2, 10, QChar(u'0'));
 }
 

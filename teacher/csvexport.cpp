@@ -24,10 +24,6 @@ QString csvField(const QString &text) {
   return u'"' + quoted + u'"';
 }
 
-QString timeOfDayText(double dayFraction) {
-  const int seconds = static_cast<int>(std::lround(dayFraction * 86400.0)) % 86400;
-  return QTime(0, 0).addSecs(seconds).toString(QStringLiteral("HH:mm:ss"));
-}
 
 }  // namespace
 

@@ -24,8 +24,7 @@ QString rightAligned(const QString &text, int width) { return text.rightJustifie
 
 // "9:05:07" from a fraction of a day.
 QString timeText(double dayFraction) {
-  const auto seconds = static_cast<qint64>(std::llround(dayFraction * 86400.0));
-  const qint64 s = ((seconds % 86400) + 86400) % 86400;
+  const int s = secondsOfDay(dayFraction);
   return QStringLiteral("%1:%2:%3")
       .arg(s / 3600)
       .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
