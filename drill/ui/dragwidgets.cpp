@@ -43,7 +43,11 @@ void DropBox::dragMoveEvent(QDragMoveEvent *event) {
 
 void DropBox::dropEvent(QDropEvent *event) {
   event->acceptProposedAction();
-  Q_EMIT dropped(index_, event->mimeData()->text());
+  // Judged once the drag has ended: the judgement can end the attempt and
+  // close the window, and the window system's drag still uses its drop
+  // target until the drop event returns.
+  const QString text = event->mimeData()->text();
+  QMetaObject::invokeMethod(this, [this, text] { Q_EMIT dropped(index_, text); }, Qt::QueuedConnection);
 }
 
 QPixmap dragPicture(const QString &text, const QFont &font) {

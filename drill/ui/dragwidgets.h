@@ -23,7 +23,8 @@ class CandidateList : public QListWidget {
   int draggedIndex_ = -1;
 };
 
-// A label that takes dropped text and hands it on.
+// A label that takes dropped text and hands it on, after the drop event has
+// returned.
 class DropBox : public QLabel {
   Q_OBJECT
  public:

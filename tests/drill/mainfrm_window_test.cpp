@@ -121,6 +121,39 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(texts, sorted);
   }
 
+  void theLastDropIsJudgedAfterTheDropEventHasReturned() {
+    // The attempt's last drop closes the drill window; the window system's
+    // drag still uses the drop target until the drop event returns, so the
+    // judgement waits for it.
+    Run run;
+    run.clock.setAutoAdvanceMs(10);
+    run.open(2);
+    for (int question = 1; question <= 3; ++question)
+      for (int k = 1; k <= 3; ++k) {
+        if (question == 3 && k == 3) break;
+        dropText(run.box(k), run.entryOf(k));
+      }
+    QPointer<QLabel> box = run.box(3);
+    QMimeData mime;
+    mime.setText(run.entryOf(3));
+    const QPoint at = box->rect().center();
+    QDragEnterEvent enter(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &enter);
+    QDropEvent drop(QPointF(at), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &drop);
+    QVERIFY(drop.isAccepted());
+    // Nothing judged yet: the box and its window are still there.
+    QVERIFY(box);
+    QVERIFY(run.drill->isVisible());
+    QCOMPARE(box->text(), QStringLiteral("?"));
+    QCOMPARE(run.app->state().questionsDone, 2);
+
+    QCoreApplication::sendPostedEvents(box, QEvent::MetaCall);
+    QCOMPARE(run.app->state().questionsDone, 3);
+    QVERIFY(!run.app->windows().find<MainFrm>());
+    QVERIFY(run.app->windows().find<FrmSyuuryou>());
+  }
+
   void rightDropsFillTheBoxesAndWrongDropsReset() {
     Run run;
     run.open(3);

@@ -53,6 +53,8 @@ inline void dropText(QWidget *box, const QString &text) {
   QCoreApplication::sendEvent(box, &enter);
   QDropEvent drop(QPointF(at), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(box, &drop);
+  // The box hands the text on once the drop event has returned.
+  QCoreApplication::sendPostedEvents(box, QEvent::MetaCall);
 }
 
 }  // namespace minatori::test
