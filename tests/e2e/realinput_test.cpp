@@ -1,0 +1,566 @@
+// The built program on an X server of its own, driven by real mouse and key
+// input through xdotool: a student is chosen, level 2 is answered once with a
+// wrong drop among the right ones, timed out once, and the student leaves for
+// the program menu. The results log is then checked byte by byte.
+//
+//   realinput_test <path of the minatori executable>
+//
+// The drill is made deterministic by a history table of three events, so
+// every question asks exactly those three and the candidate list holds only
+// them, sorted by their tag; the boxes' places come from placeQuestion.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QMap>
+#include <QPixmap>
+#include <QProcess>
+#include <QRect>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QThread>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "content/historytable.h"
+#include "drill/question.h"
+#include "platform/clock.h"
+#include "platform/twips.h"
+#include "results/seisekikiroku.h"
+#include "tests/support/testinstallation.h"
+#include "tools/installation.h"
+
+extern char **environ;
+
+using namespace minatori;
+using namespace minatori::test;
+
+namespace {
+
+QString g_program;          // the executable under test
+QString g_display;          // ":N" of the X server started for the test
+QString g_xserverProblem;   // why there is no X server, when there is none
+
+// --- The X server ---------------------------------------------------------
+
+// Xvfb on a free display it picks itself (-displayfd), started before any Qt
+// object exists so this process can open a window system connection to it.
+class XServer {
+ public:
+  XServer() {
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty()) {
+      g_xserverProblem = QStringLiteral("Xvfb is not installed (tools/install-deps.sh installs it)");
+      return;
+    }
+    int fds[2];
+    if (pipe(fds) != 0) {
+      g_xserverProblem = QStringLiteral("pipe: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+      return;
+    }
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    const QByteArray program = xvfb.toLocal8Bit();
+    const QByteArray fd = QByteArray::number(fds[1]);
+    const char *argv[] = {program.constData(), "-displayfd", fd.constData(), "-screen", "0", "1024x768x24",
+                          "-nolisten", "tcp", nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, const_cast<char **>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (rc != 0) {
+      pid_ = 0;
+      close(fds[0]);
+      g_xserverProblem = QStringLiteral("cannot start Xvfb: %1").arg(QString::fromLocal8Bit(std::strerror(rc)));
+      return;
+    }
+    // The server writes its display number and a newline once it accepts clients.
+    QByteArray number;
+    pollfd p{fds[0], POLLIN, 0};
+    while (!number.endsWith('\n') && poll(&p, 1, 15000) > 0) {
+      char c;
+      if (read(fds[0], &c, 1) != 1) break;
+      number += c;
+    }
+    close(fds[0]);
+    if (!number.endsWith('\n')) {
+      g_xserverProblem = QStringLiteral("Xvfb did not report its display");
+      stop();
+      return;
+    }
+    g_display = u':' + QString::fromLatin1(number.trimmed());
+  }
+  ~XServer() { stop(); }
+  void stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+  }
+  bool running() const { return pid_ > 0 && !g_display.isEmpty(); }
+
+ private:
+  pid_t pid_ = 0;
+};
+
+QProcessEnvironment displayEnvironment() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("DISPLAY"), g_display);
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+  return env;
+}
+
+// --- Input through xdotool ------------------------------------------------
+
+struct Xdo {
+  QString program = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+
+  struct Result {
+    int code = -1;
+    QString out;
+  };
+  Result run(const QStringList &args) const {
+    QProcess p;
+    p.setProcessEnvironment(displayEnvironment());
+    p.start(program, args);
+    Result r;
+    if (!p.waitForFinished(10000)) {
+      p.kill();
+      p.waitForFinished();
+      return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    return r;
+  }
+  // A command that must succeed; failures are reported through gtest.
+  void must(const QStringList &args) const {
+    const Result r = run(args);
+    EXPECT_EQ(r.code, 0) << "xdotool " << args.join(u' ').toStdString();
+  }
+
+  void click(QPoint at) const {
+    must({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"),
+          QStringLiteral("1")});
+  }
+  void key(const QString &name) const { must({QStringLiteral("key"), name}); }
+  // Press, move in small steps, release: the list starts its drag on the press.
+  void drag(QPoint from, QPoint to) const {
+    QStringList args{QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
+                     QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.05")};
+    constexpr int kSteps = 12;
+    for (int i = 1; i <= kSteps; ++i) {
+      const QPoint p = from + (to - from) * i / kSteps;
+      args << QStringLiteral("mousemove") << QString::number(p.x()) << QString::number(p.y()) << QStringLiteral("sleep")
+           << QStringLiteral("0.02");
+    }
+    args << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mouseup") << QStringLiteral("1");
+    must(args);
+  }
+
+  // Visible top-level windows whose caption is exactly `caption` (xdotool's
+  // own match ignores case, and "vantora" differs from "Vantora" only there).
+  QStringList windows(const QString &caption) const {
+    const Result found = run({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                              u'^' + caption + u'$'});
+    QStringList ids;
+    for (const QString &id : found.out.split(u'\n', Qt::SkipEmptyParts)) {
+      const Result name = run({QStringLiteral("getwindowname"), id});
+      if (name.code == 0 && name.out.trimmed() == caption) ids << id;
+    }
+    return ids;
+  }
+  QStringList visibleWindows() const {
+    return run({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QString()})
+        .out.split(u'\n', Qt::SkipEmptyParts);
+  }
+  QRect geometry(const QString &id) const {
+    const Result r = run({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
+    QMap<QString, int> v;
+    for (const QString &line : r.out.split(u'\n', Qt::SkipEmptyParts)) {
+      const qsizetype eq = line.indexOf(u'=');
+      if (eq > 0) v.insert(line.left(eq), line.mid(eq + 1).toInt());
+    }
+    return {v.value(QStringLiteral("X")), v.value(QStringLiteral("Y")), v.value(QStringLiteral("WIDTH")),
+            v.value(QStringLiteral("HEIGHT"))};
+  }
+  // Every visible window's caption, for a failure message.
+  QString screenContents() const {
+    QStringList out;
+    for (const QString &id : visibleWindows())
+      out << QStringLiteral("%1 \"%2\"").arg(id, run({QStringLiteral("getwindowname"), id}).out.trimmed());
+    return out.isEmpty() ? QStringLiteral("(no visible window)") : out.join(QStringLiteral(", "));
+  }
+};
+
+void shortWait(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+
+// --- The installation -----------------------------------------------------
+
+// Three events for level group 1, centuries apart and one of each category,
+// tagged so the candidate list sorts them in time order.
+const QStringList kEvents = {QStringLiteral("東の港がひらかれる"), QStringLiteral("西の山に寺が建つ"),
+                             QStringLiteral("南の国へ使いを送る")};
+const QStringList kTags = {QStringLiteral("あ"), QStringLiteral("い"), QStringLiteral("う")};
+const int kYears[] = {1000, 1300, 1600};
+
+QString historyCsv() {
+  QString text = QStringLiteral("学年,年,月,日,分類,できごと,よみ,備考\r\n");
+  for (int i = 0; i < 3; ++i)
+    text += QStringLiteral("1,%1,,,%2,%3,%4,\r\n").arg(kYears[i]).arg(i + 1).arg(kEvents[i], kTags[i]);
+  return text;
+}
+
+// Three students; the test chooses the second, on row 2 under the placeholder row.
+constexpr qint16 kStudent = 302;
+const QString kRosterText = QStringLiteral(
+    "301,2014,0,0,\"港野はると\",0,\"\",\"\"\r\n"
+    "302,2014,0,0,\"浜辺みお\",0,\"\",\"\"\r\n"
+    "303,2014,0,0,\"岬そら\",0,\"\",\"\"\r\n");
+constexpr int kStudentRow = 2;
+
+// Level 2's lowest time: the drill times out after five times this.
+constexpr int kLowestTime = 4;
+
+// The stand-in program menu writes its argument count and arguments beside itself.
+const QByteArray kLauncherScript =
+    "#!/bin/sh\n"
+    "printf '%s\\n' \"$#\" \"$@\" > \"$0.args.tmp\" && mv \"$0.args.tmp\" \"$0.args\"\n";
+
+// --- Where the program's controls are, in window pixels -------------------
+
+// The drill window: Picture2 sits under the 1800-twip status panel, the board
+// Picture1 and the list List1 at 375 twips inside it.
+const QPoint kBoardOrigin(twips(150), twips(1800 + 375));
+const QRect kListRect(twips(11280), twips(1800 + 375), twips(3975), twips(9060));
+
+// The name selection's list and O.K. button (namesel.cpp).
+const QRect kNameListRect(twips(90), twips(2790), twips(15090), twips(8295));
+const QPoint kNameOk(724 + 60, 88 + 30);
+// The end screen's "メニューへ" (Command4).
+const QPoint kEndToMenu(232 + 120, 600 + 40);
+
+class RealInputTest : public ::testing::Test {
+ protected:
+  TestInstallation inst;
+  Xdo xdo;
+  QProcess program;
+  Question question;  // where the three boxes are
+
+  void SetUp() override {
+    ASSERT_TRUE(g_xserverProblem.isEmpty()) << g_xserverProblem.toStdString();
+    ASSERT_FALSE(xdo.program.isEmpty()) << "xdotool is not installed (tools/install-deps.sh installs it)";
+    ASSERT_FALSE(g_program.isEmpty()) << "usage: realinput_test <minatori executable>";
+    ASSERT_TRUE(QFileInfo(g_program).isExecutable()) << g_program.toStdString();
+
+    // The tree with the built program and the generated sounds, so every
+    // sound the drill plays is found.
+    installation::Layout layout = inst.layout();
+    layout.executable = g_program;
+    layout.soundSources << QStringLiteral(MINATORI_DEMO_SOUNDS);
+    installation::layOut(layout);
+
+    TestInstallation::writeCp932(inst.contentFolder() + QString::fromUtf16(kHistoryFileName), historyCsv());
+    TestInstallation::writeCp932(inst.dataFolder() + QStringLiteral("新名簿.txt"), kRosterText);
+    writeCriteria();
+    writeLauncher();
+
+    const HistoryTable table = parseHistoryRows(historyCsv(), QStringLiteral("history"), 1);
+    ASSERT_EQ(table.rowCount(), 3);
+    question = placeQuestion(table, {1, 2, 3});
+  }
+
+  void TearDown() override {
+    if (program.processId() == 0 && program.state() == QProcess::NotRunning) return;  // never started
+    if (HasFailure()) report();
+    if (program.state() != QProcess::NotRunning) {
+      program.kill();
+      program.waitForFinished(5000);
+    }
+  }
+
+  // What the screen and the program showed when the test failed.
+  void report() {
+    std::printf("Screen: %s\nLast input: %s\n", qPrintable(xdo.screenContents()), qPrintable(lastStep_));
+    const QString shot = QDir::current().absoluteFilePath(QStringLiteral("realinput_test-screen.png"));
+    if (QScreen *screen = QGuiApplication::primaryScreen(); screen && screen->grabWindow(0).save(shot))
+      std::printf("Screen picture: %s\n", qPrintable(shot));
+    if (programEnded())
+      std::printf("The program has ended: %s, code %d\n",
+                  program.exitStatus() == QProcess::NormalExit ? "normally" : "crashed", program.exitCode());
+    // Without the disk audio driver's notice at every sound.
+    QStringList lines;
+    for (const QString &line : QString::fromLocal8Bit(program.readAll()).split(u'\n'))
+      if (!line.contains(QStringLiteral("SDL disk i/o")) && !line.contains(QStringLiteral("Writing to file")))
+        lines << line;
+    std::printf("Program output:\n%s\n", qPrintable(lines.join(u'\n')));
+  }
+
+  void writeCriteria() {
+    const QString path = inst.contentFolder() + QStringLiteral("タイム回数データ.txt");
+    QFile demo(demoSourceFolder() + QStringLiteral("content/タイム回数データ.txt"));
+    ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = demo.readAll().split('\n');
+    ASSERT_GT(lines.size(), 3);
+    // Line 3 holds level 2: target time, lowest time, then the rest as the demo has them.
+    QList<QByteArray> fields = lines[2].split(',');
+    fields[0] = QByteArray::number(kLowestTime - 1);
+    fields[1] = QByteArray::number(kLowestTime);
+    lines[2] = fields.join(',');
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(lines.join('\n'));
+  }
+
+  QString launcherPath() const { return inst.rootFolder() + QStringLiteral("起動/プログラムメニューc.exe"); }
+
+  void writeLauncher() {
+    ASSERT_TRUE(QDir().mkpath(inst.rootFolder() + QStringLiteral("起動")));
+    QFile f(launcherPath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(kLauncherScript);
+    f.close();
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  }
+
+  void startProgram() {
+    QProcessEnvironment env = displayEnvironment();
+    // Sounds go to no device and take no time.
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
+    env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), QStringLiteral("/dev/null"));
+    env.insert(QStringLiteral("SDL_DISKAUDIODELAY"), QStringLiteral("0"));
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.setWorkingDirectory(inst.rootFolder());
+    program.start(inst.programFolder() + QStringLiteral("/minatori"), {});
+    ASSERT_TRUE(program.waitForStarted(10000)) << program.errorString().toStdString();
+  }
+
+  // Whether the program has ended; no event loop runs here to notice it.
+  bool programEnded() { return program.state() == QProcess::NotRunning || program.waitForFinished(0); }
+
+  // The full-screen window with `caption`, when one shows.
+  QString shownWindow(const QString &caption) const {
+    for (const QString &id : xdo.windows(caption))
+      if (xdo.geometry(id).size() == QSize(1024, 768)) return id;
+    return {};
+  }
+  // Polls until a full-screen window with `caption` shows and `previous` (the
+  // screen it takes over from, which may have the same caption) is gone.
+  // Empty when the deadline passes or the program has ended.
+  QString waitForWindow(const QString &caption, const QString &previous = {}, int seconds = 15) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < seconds * 1000LL) {
+      if (previous.isEmpty() || !xdo.visibleWindows().contains(previous))
+        if (QString id = shownWindow(caption); !id.isEmpty() && id != previous) return id;
+      if (programEnded()) return {};
+      shortWait(50);
+    }
+    return {};
+  }
+  // Repeats an input on `previous` until the window with `caption` has taken
+  // over: a screen that is still being set up ignores input.
+  QString inputUntilWindow(const std::function<void()> &input, const QString &previous, const QString &caption,
+                           int seconds = 15) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < seconds * 1000LL) {
+      input();
+      if (QString id = waitForWindow(caption, previous, 2); !id.isEmpty()) return id;
+      if (programEnded()) return {};
+    }
+    return {};
+  }
+
+  // --- The drill board ---
+  QPoint boxCentre(QPoint window, int box) const {
+    const PlacedItem &item = question.items[static_cast<size_t>(box - 1)];
+    const BoardGeometry g;
+    return window + kBoardOrigin +
+           QPoint(twips(item.boxLeft) + twips(g.boxAnchorWidth) / 2, twips(item.boxTop) + twips(g.boxHeight) / 2);
+  }
+  // Inside the list's first row: a few pixels under its frame and spacing.
+  QPoint firstRow(QPoint window) const { return window + kListRect.topLeft() + QPoint(60, 12); }
+  // Below the three rows: a press there drags the current row.
+  QPoint listBelowRows(QPoint window) const { return window + kListRect.topLeft() + QPoint(130, 480); }
+  // "O.K." (Command12) under the correction shown under a wrong box.
+  QPoint correctionOk(QPoint window, int box) const {
+    const PlacedItem &item = question.items[static_cast<size_t>(box - 1)];
+    const int h = twips(BoardGeometry{}.boxHeight);
+    return window + kBoardOrigin + QPoint(twips(item.boxLeft) + 15, twips(item.boxTop) + 2 * h + 8);
+  }
+  void dropFirstRow(QPoint window, int box) {
+    step(QStringLiteral("first row onto box %1").arg(box));
+    xdo.drag(firstRow(window), boxCentre(window, box));
+    shortWait(150);
+  }
+  // Names the input about to be made, for a failure report, and reports
+  // when the program ended after the one before.
+  void step(const QString &what) {
+    EXPECT_FALSE(programEnded()) << "before: " << what.toStdString() << ", after: " << lastStep_.toStdString();
+    lastStep_ = what;
+  }
+  QString lastStep_;
+};
+
+TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
+  const int dayBefore = dateSerial(QDate::currentDate());
+  startProgram();
+
+  // 1. The name selection: the student's row, then O.K.
+  const QString names = waitForWindow(QStringLiteral("vantora"));
+  ASSERT_FALSE(names.isEmpty()) << "the name selection did not show";
+  const QPoint namesAt = xdo.geometry(names).topLeft();
+  QFont nameFont(QStringLiteral("IPAGothic"));
+  nameFont.setPointSizeF(14.25);
+  const int rowHeight = QFontMetrics(nameFont).height() + 4;
+  const auto chooseStudent = [&] {
+    step(QStringLiteral("the student's row and O.K."));
+    // The rows start under the list's frame, one grid cell each.
+    xdo.click(namesAt + kNameListRect.topLeft() + QPoint(120, 2 + kStudentRow * rowHeight + rowHeight / 2));
+    shortWait(100);
+    xdo.click(namesAt + kNameOk);
+  };
+
+  // 2. The progress screen: level 2 by its key.
+  const QString progress = inputUntilWindow(chooseStudent, names, QStringLiteral("vantora"));
+  ASSERT_FALSE(progress.isEmpty()) << "the progress screen did not show";
+  const auto key = [this](const char *k) {
+    return [this, k] {
+      step(QStringLiteral("key %1").arg(QLatin1String(k)));
+      xdo.key(QString::fromLatin1(k));
+    };
+  };
+  const QString drill = inputUntilWindow(key("2"), progress, QStringLiteral("Vantora"));
+  ASSERT_FALSE(drill.isEmpty()) << "level 2 did not start";
+  const QPoint at = xdo.geometry(drill).topLeft();
+  shortWait(300);
+
+  // 3. Question 1: event 1 right; then event 2, now the first row, on box 3
+  // is wrong. O.K. puts every box back to "?" and every event in the list.
+  dropFirstRow(at, 1);
+  dropFirstRow(at, 3);
+  step(QStringLiteral("O.K. of the correction"));
+  xdo.click(correctionOk(at, 3));
+  shortWait(150);
+  for (int box = 1; box <= 3; ++box) dropFirstRow(at, box);
+  shortWait(300);
+  // Question 2: the last event first, chosen with the keys and dragged from
+  // below the rows; then the other two from the first row.
+  step(QStringLiteral("the last row by keys, dragged onto box 3"));
+  xdo.click(listBelowRows(at));  // no row is current: only the focus moves
+  xdo.key(QStringLiteral("Home"));
+  xdo.key(QStringLiteral("Down"));
+  xdo.key(QStringLiteral("Down"));
+  xdo.drag(listBelowRows(at), boxCentre(at, 3));
+  shortWait(150);
+  dropFirstRow(at, 1);
+  dropFirstRow(at, 2);
+  shortWait(300);
+  // Question 3.
+  for (int box = 1; box <= 3; ++box) dropFirstRow(at, box);
+
+  // 4. The end screen: "メニューへ" shows after half a second.
+  const QString end = waitForWindow(QStringLiteral("終了"), drill);
+  ASSERT_FALSE(end.isEmpty()) << "the attempt did not end";
+  const QPoint endAt = xdo.geometry(end).topLeft();
+  const auto toMenu = [&] {
+    step(QStringLiteral("メニューへ"));
+    xdo.click(endAt + kEndToMenu);
+  };
+  const QString progress2 = inputUntilWindow(toMenu, end, QStringLiteral("vantora"));
+  ASSERT_FALSE(progress2.isEmpty()) << "メニューへ did not lead back to the progress screen";
+
+  // 5. Level 2 again, left alone until it times out.
+  const QString drill2 = inputUntilWindow(key("2"), progress2, QStringLiteral("Vantora"));
+  ASSERT_FALSE(drill2.isEmpty()) << "level 2 did not start again";
+  const QString end2 = waitForWindow(QStringLiteral("終了"), drill2, 5 * kLowestTime + 15);
+  ASSERT_FALSE(end2.isEmpty()) << "the second attempt did not time out";
+  const QString progress3 = inputUntilWindow(toMenu, end2, QStringLiteral("vantora"));
+  ASSERT_FALSE(progress3.isEmpty()) << "メニューへ did not lead back to the progress screen";
+
+  // 6. "0" back to the names, "0" again to the program menu.
+  const QString names2 = inputUntilWindow(key("0"), progress3, QStringLiteral("vantora"));
+  ASSERT_FALSE(names2.isEmpty()) << "0 did not lead back to the name selection";
+  step(QStringLiteral("key 0 on the name selection"));
+  xdo.key(QStringLiteral("0"));
+  ASSERT_TRUE(program.waitForFinished(15000)) << "the program did not end";
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0);
+
+  QFile args(launcherPath() + QStringLiteral(".args"));
+  QElapsedTimer t;
+  t.start();
+  while (!args.exists() && t.elapsed() < 10000) shortWait(50);
+  ASSERT_TRUE(args.open(QIODevice::ReadOnly)) << "the program menu was not started";
+  EXPECT_EQ(args.readAll(), QByteArray("1\n001\n"));
+
+  // 7. The results log: the answered attempt, then the timed-out one.
+  const int dayAfter = dateSerial(QDate::currentDate());
+  QFile log(inst.contentFolder() + QStringLiteral("成績累積データ.dat"));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  const QByteArray bytes = log.readAll();
+  ASSERT_EQ(bytes.size(), 2 * kResultRecordSize);
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i + 1);
+    const QByteArray raw = bytes.mid(i * kResultRecordSize, kResultRecordSize);
+    const Seisekikiroku r = decodeRecord(raw.constData());
+    EXPECT_EQ(encodeRecord(r), raw);
+    EXPECT_EQ(r.studentNumber, kStudent);
+    EXPECT_EQ(r.level, 2);
+    EXPECT_TRUE(r.recordDate == dayBefore || r.recordDate == dayAfter) << r.recordDate;
+    EXPECT_GE(r.recordTime, 0.0);
+    EXPECT_LT(r.recordTime, 1.0);
+    EXPECT_NEAR(r.recordTime * 86400, std::round(r.recordTime * 86400), 1e-6);  // to the second
+    EXPECT_EQ(raw.mid(recordlayout::SchoolCode, 5), QByteArray("31415"));
+    EXPECT_EQ(raw.mid(recordlayout::SpareText1, 5), QByteArray("     "));
+    EXPECT_EQ(raw.mid(recordlayout::PointsText, 5), QByteArray("0    "));
+    EXPECT_EQ(raw.mid(recordlayout::SpareText2, 5), QByteArray(5, '\0'));
+  }
+  const Seisekikiroku first = decodeRecord(bytes.constData());
+  const Seisekikiroku second = decodeRecord(bytes.constData() + kResultRecordSize);
+  // Answered before the time-out, in whole seconds.
+  EXPECT_GE(first.resultTime, 1);
+  EXPECT_LT(first.resultTime, 5 * kLowestTime);
+  EXPECT_EQ(second.resultTime, 99999);
+  RecordProperty("answeredInSeconds", first.resultTime);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc > 1) g_program = QString::fromLocal8Bit(argv[1]);
+  XServer server;
+  std::unique_ptr<QCoreApplication> app;
+  if (server.running()) {
+    // This process measures the program's fonts on the same server.
+    qputenv("DISPLAY", g_display.toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  } else {
+    app = std::make_unique<QCoreApplication>(argc, argv);
+  }
+  const int rc = RUN_ALL_TESTS();
+  app.reset();
+  server.stop();
+  return rc;
+}
