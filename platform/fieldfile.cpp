@@ -32,22 +32,29 @@ FieldReader FieldReader::openFile(const QString &path) { return FieldReader(read
 
 bool FieldReader::atEnd() const {
   if (afterComma_) return false;  // a comma always promises one more field
-  for (qsizetype i = pos_; i < text_.size(); ++i) {
-    const QChar c = text_[i];
-    if (!isBlank(c) && !isLineEnd(c) && !isEndMark(c)) return false;
+  // The first character at or after pos_ that is not blank space, kept until
+  // the reader passes it: readText() asks at every field, and scanning a run
+  // of blank lines afresh each time would make reading it quadratic.
+  if (contentAt_ < pos_) {
+    contentAt_ = pos_;
+    while (contentAt_ < text_.size()) {
+      const QChar c = text_[contentAt_];
+      if (!isBlank(c) && !isLineEnd(c) && !isEndMark(c)) break;
+      ++contentAt_;
+    }
   }
-  return true;
+  return contentAt_ >= text_.size();
 }
 
 QString FieldReader::readText() {
+  // Blank lines after the last record hold no fields: a short last line is
+  // past the end however many of them follow it.
+  if (atEnd()) throw RuntimeError(errc::InputPastEnd, file_);
   const qsizetype n = text_.size();
   const bool afterComma = afterComma_;
   afterComma_ = false;
-  if (pos_ >= n || (isEndMark(text_[pos_]) && atEnd())) {
-    // "a," at the very end still holds an empty last field.
-    if (afterComma) return QString();
-    throw RuntimeError(errc::InputPastEnd, file_);
-  }
+  // Here only after a comma: "a," at the very end still holds an empty last field.
+  if (afterComma && (pos_ >= n || (isEndMark(text_[pos_]) && atEnd()))) return QString();
   while (pos_ < n && isBlank(text_[pos_])) ++pos_;
 
   QString field;

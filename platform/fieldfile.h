@@ -25,7 +25,7 @@ class FieldReader {
   // last record, start no new record, while "a," still holds an empty field).
   bool atEnd() const;
 
-  // One field's text. Throws RuntimeError(InputPastEnd) at the end of the text.
+  // One field's text. Throws RuntimeError(InputPastEnd) when atEnd().
   QString readText();
   LooseValue readLoose() { return LooseValue::fromField(readText()); }
   // A numeric slot: empty reads as 0, text as the number it begins with.
@@ -46,6 +46,7 @@ class FieldReader {
   QString file_;
   qsizetype pos_ = 0;
   bool afterComma_ = false;  // the last field ended at a comma
+  mutable qsizetype contentAt_ = -1;  // atEnd(): the first non-blank character from some pos <= pos_
   mutable qsizetype countedTo_ = 0;  // lineNumber(): lines counted up to here
   mutable int countedLines_ = 1;
 };

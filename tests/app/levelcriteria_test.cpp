@@ -97,6 +97,18 @@ TEST(LevelCriteria, AShortLastLineIsInputPastEnd) {
   }
 }
 
+TEST(LevelCriteria, AShortLastLineIsInputPastEndEvenBeforeBlankLines) {
+  // Ten blank lines would once have given the nine missing fields.
+  QString text = kHeader + QStringLiteral("1,2,3");
+  for (int i = 0; i < 10; ++i) text += QStringLiteral("\r\n");
+  try {
+    parse(text);
+    FAIL();
+  } catch (const RuntimeError &e) {
+    EXPECT_EQ(e.number(), errc::InputPastEnd);
+  }
+}
+
 TEST(LevelCriteria, AFailedLoadLeavesTheTableAsItWas) {
   test::TestInstallation inst;
   ProgramState s;

@@ -80,6 +80,34 @@ TEST(FieldReader, ReadingPastTheEndIsInputPastEndNamingTheFile) {
   }
 }
 
+// Blank lines, blanks and an end mark after a short last record hold no
+// fields: however many of them follow it, its missing field is past the end.
+TEST(FieldReader, BlankLinesAfterAShortLastRecordAreStillPastTheEnd) {
+  const char *const texts[] = {"a,b\r\n\r\n", "a,b\r\n\r\n\r\n\r\n", "a,b\n\n", "a,b\r\r",
+                               "a,b\r\n  \r\n\t\r\n", "a,b\r\n\r\n\x1A", "\r", "\r\n \r\n"};
+  for (const char *text : texts) {
+    FieldReader in(QString::fromLatin1(text), QStringLiteral("t.txt"));
+    const int present = QString::fromLatin1(text).startsWith(u'a') ? 2 : 0;
+    in.skip(present);
+    EXPECT_TRUE(in.atEnd()) << QByteArray(text).toPercentEncoding().constData();
+    try {
+      const QString field = in.readText();
+      ADD_FAILURE() << "read \"" << field.toStdString() << "\" from " << QByteArray(text).toPercentEncoding().constData();
+    } catch (const RuntimeError &e) {
+      EXPECT_EQ(e.number(), errc::InputPastEnd);
+    }
+  }
+}
+
+TEST(FieldReader, ACommaBeforeBlankLinesStillHoldsItsEmptyField) {
+  FieldReader in(QStringLiteral("a,\r\n\r\n\r\n"), QStringLiteral("t.txt"));
+  EXPECT_EQ(in.readText(), QStringLiteral("a"));
+  EXPECT_FALSE(in.atEnd());
+  EXPECT_EQ(in.readText(), QString());
+  EXPECT_TRUE(in.atEnd());
+  EXPECT_THROW(in.readText(), RuntimeError);
+}
+
 struct NumberCase {
   QString field;
   qint32 asInt32;
