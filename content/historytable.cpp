@@ -1,5 +1,8 @@
 #include "content/historytable.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "app/levelcatalogue.h"
 #include "app/programstate.h"
 #include "platform/fieldfile.h"
@@ -20,7 +23,9 @@ int readWhole(FieldReader &in, bool strict) {
   if (strict && !isNumberText(text))
     throw RuntimeError(errc::TypeMismatch, in.file(),
                        QStringLiteral("(%1 行目の数値の項目が「%2」です)").arg(line).arg(text));
-  return static_cast<int>(leadingNumber(text));
+  // Truncated toward zero; a number past the range of int is held to it.
+  return static_cast<int>(std::clamp(leadingNumber(text), static_cast<double>(std::numeric_limits<int>::min()),
+                                     static_cast<double>(std::numeric_limits<int>::max())));
 }
 
 HistoryRow readRow(FieldReader &in, bool strict) {

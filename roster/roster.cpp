@@ -28,7 +28,8 @@ qint16 readNumberField(FieldReader &in) {
   if (!isNumberText(text))
     throw RuntimeError(errc::TypeMismatch, in.file(),
                        QStringLiteral("(%1 行目の数値の項目が「%2」です)").arg(line).arg(text));
-  return static_cast<qint16>(std::clamp<double>(qRound64(leadingNumber(text)), -32768, 32767));
+  // Held to the slot before rounding: a number past the range of qint64 has no rounded value.
+  return static_cast<qint16>(qRound(std::clamp(leadingNumber(text), -32768.0, 32767.0)));
 }
 
 bool validNumber(int studentNumber) { return studentNumber >= 0 && studentNumber <= kMaxStudentNumber; }

@@ -80,6 +80,22 @@ TEST(HistoryTable, AShortLastLineIsInputPastEnd) {
   }
 }
 
+// A whole-number field is truncated; past the range of int it is held to it
+// (a year of "9e9" once converted out of range, which is undefined).
+TEST(HistoryTable, WholeNumbersAreTruncatedAndHeldToTheRangeOfInt) {
+  const std::pair<const char *, int> table[] = {
+      {"645.9", 645},       {"-12.5", -12},       {"2147483647", 2147483647}, {"2147483648", 2147483647},
+      {"9e9", 2147483647},  {"1e300", 2147483647}, {"-1e300", -2147483647 - 1}};
+  for (const auto &[field, year] : table) {
+    const HistoryTable t = parseHistoryRows(kHeader + QStringLiteral("1,%1,,,1,a,あ,\r\n").arg(QLatin1String(field)),
+                                            QStringLiteral("h.csv"), 1);
+    ASSERT_EQ(t.rowCount(), 1) << field;
+    EXPECT_EQ(t.row(1).year, year) << field;
+  }
+  // The header line's numbers too, though they are never used.
+  EXPECT_EQ(parseHistoryRows(QStringLiteral("9e9,9e9,,,9e9,a,b,\r\n"), QStringLiteral("h.csv"), 1).rowCount(), 0);
+}
+
 // The demo table is what students first see: it must be a table the board can use.
 TEST(DemoHistoryTable, IsOrderedAndFitForEveryGroup) {
   test::TestInstallation inst;

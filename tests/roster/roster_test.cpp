@@ -160,6 +160,20 @@ TEST(Roster, NumbersOutsideTheTablesAreLeftOut) {
   EXPECT_EQ(loadStudentList(*run.state, QDate(2006, 5, 1)).size(), 2);
 }
 
+// Numbers are rounded and held to 16 bits; one past the range of qint64 has
+// no rounded value and was once converted regardless.
+TEST(Roster, NumberFieldsAreRoundedAndHeldToSixteenBits) {
+  const std::pair<const char *, qint16> table[] = {{"2.5", 3},          {"32767.6", 32767}, {"40000", 32767},
+                                                   {"2e22", 32767},     {"1e300", 32767},   {"-1e300", -32768},
+                                                   {"-32768.4", -32768}};
+  for (const auto &[field, number] : table) {
+    const auto lines = parseRosterLines(QStringLiteral("1,%1,0,0,a,0,,\r\n").arg(QLatin1String(field)),
+                                        QStringLiteral("r.txt"));
+    ASSERT_EQ(lines.size(), size_t(1)) << field;
+    EXPECT_EQ(lines[0].entry.birthYearCode, number) << field;
+  }
+}
+
 TEST(Roster, MoreThan5000ActiveLinesStopAtTheTable) {
   RosterRun run;
   QString text;
