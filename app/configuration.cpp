@@ -5,6 +5,7 @@
 #include "app/programstate.h"
 #include "platform/fieldfile.h"
 #include "platform/paths.h"
+#include "platform/textfile.h"
 #include "sound/soundtable.h"
 
 namespace minatori {
@@ -34,31 +35,39 @@ QString developmentDataFolder(const QString &programFolderPath) {
          paths::fromWindowsRelative(QString::fromUtf16(kDevelopmentDataFolder));
 }
 
-void loadConfiguration(ProgramState &state, const QString &programFolderPath) {
-  state.appFolder = paths::withTrailingSeparator(programFolderPath);
+QString parsePathData(const QString &text, const QString &file) {
+  FieldReader in(text, file);
+  // A folder given without its separator would form wrong file names.
+  const QString dataFolder = paths::withTrailingSeparator(in.readText());
+  in.skip(9);
+  return dataFolder;
+}
 
-  {
-    FieldReader in = FieldReader::openFile(state.appFolder + paths::parentStep() +
-                                           QString::fromUtf16(kPathFileName));
-    // A folder given without its separator would form wrong file names.
-    state.dataFolder = paths::withTrailingSeparator(in.readText());
-    in.skip(9);
-  }
-  if (state.developmentMode == 1) state.dataFolder = developmentDataFolder(programFolderPath);
-
-  QString schoolField;
-  {
-    FieldReader in = FieldReader::openFile(state.dataFolder + QString::fromUtf16(kCommonFileName));
-    state.yearStartMonth = in.readNumber();
-    schoolField = in.readText();
-    state.showStatus2 = in.readNumber();
-    in.skip(2);  // field 4 is not used, field 5 is ignored
-    state.teacherPassword = in.readText();
-    in.skip(4);
-  }
+void parseCommonData(ProgramState &state, const QString &text, const QString &file) {
+  FieldReader in(text, file);
+  const double yearStartMonth = in.readNumber();
+  const QString schoolField = in.readText();
+  const double showStatus2 = in.readNumber();
+  in.skip(2);  // field 4 is not used, field 5 is ignored
+  const QString teacherPassword = in.readText();
+  in.skip(4);
+  state.yearStartMonth = yearStartMonth;
+  state.showStatus2 = showStatus2;
+  state.teacherPassword = teacherPassword;
   const SchoolNameSplit split = splitSchoolCode(schoolField);
   state.schoolCode = split.code;
   state.schoolName = split.name;
+}
+
+void loadConfiguration(ProgramState &state, const QString &programFolderPath) {
+  state.appFolder = paths::withTrailingSeparator(programFolderPath);
+
+  const QString pathFile = state.appFolder + paths::parentStep() + QString::fromUtf16(kPathFileName);
+  state.dataFolder = parsePathData(readCp932File(pathFile), pathFile);
+  if (state.developmentMode == 1) state.dataFolder = developmentDataFolder(programFolderPath);
+
+  const QString commonFile = state.dataFolder + QString::fromUtf16(kCommonFileName);
+  parseCommonData(state, readCp932File(commonFile), commonFile);
 
   state.appFolderName = paths::lastComponent(programFolderPath);
   state.contentFolder = state.developmentMode == 1

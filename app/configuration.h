@@ -37,6 +37,16 @@ QColor seasonColorForMonth(int month);
 int developmentModeFor(const QString &programFolderPath);
 QString developmentDataFolder(const QString &programFolderPath);
 
+// The data folder named by the first of the ten fields of "パスデータ.txt",
+// with its trailing separator. Throws RuntimeError(InputPastEnd) when the
+// text holds fewer than ten fields.
+QString parsePathData(const QString &text, const QString &file);
+
+// Takes the ten fields of "共通データ.txt" into state: the year's start month,
+// the school code and name, the status-2 switch and the teacher password.
+// Nothing is changed when the text is too short (RuntimeError(InputPastEnd)).
+void parseCommonData(ProgramState &state, const QString &text, const QString &file);
+
 // Fills the folder and configuration fields, sets the program identity and
 // loads the level criteria and the sound table. `programFolderPath` is the folder holding the
 // executable, without a trailing separator. developmentMode must already be

@@ -10,6 +10,7 @@
 #include "platform/random.h"
 #include "platform/runtimeerror.h"
 #include "platform/services.h"
+#include "platform/textfile.h"
 
 namespace minatori {
 
@@ -46,9 +47,13 @@ QString soundCategoryKey(int category) {
 }
 
 void loadSoundTable(ProgramState &state) {
-  SoundTable &t = state.sounds;
+  const QString path = state.soundFolder + QString::fromUtf16(kSoundTableFileName);
+  parseSoundTable(state.sounds, readCp932File(path), path);
+}
+
+void parseSoundTable(SoundTable &t, const QString &text, const QString &file) {
   for (int k = 1; k <= kSoundCategories; ++k) t.keys[k] = soundCategoryKey(k);
-  FieldReader in = FieldReader::openFile(state.soundFolder + QString::fromUtf16(kSoundTableFileName));
+  FieldReader in(text, file);
   while (!in.atEnd()) {
     const QString item = in.readText();
     for (int k = 1; k <= kSoundCategories; ++k) {

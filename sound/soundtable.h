@@ -50,6 +50,9 @@ QString soundCategoryKey(int category);
 // Reads the sound table from the sound folder. Throws RuntimeError when the
 // file is missing.
 void loadSoundTable(ProgramState &state);
+// The same from the table's text: categories the text names take its stems,
+// the others keep theirs.
+void parseSoundTable(SoundTable &table, const QString &text, const QString &file);
 
 // Plays soundFolder + stem + ".wav" and waits for its end; a failure is silent.
 void playSound(ProgramState &state, const Services &services, const QString &stem);

@@ -149,6 +149,17 @@ INSTANTIATE_TEST_SUITE_P(
                    "data/MINATORI/タイム回数データ.txt"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(CommonData, ATooShortFileChangesNothing) {
+  ProgramState s;
+  s.yearStartMonth = 4;
+  s.teacherPassword = QStringLiteral("hikari");
+  EXPECT_THROW(parseCommonData(s, QStringLiteral("9,12345Aoba,1,0,0,pw,0,0,0"), QStringLiteral("c.txt")),
+               RuntimeError);
+  EXPECT_EQ(s.yearStartMonth, 4);
+  EXPECT_EQ(s.teacherPassword, QStringLiteral("hikari"));
+  EXPECT_TRUE(s.schoolCode.isEmpty());
+}
+
 TEST(LoadConfiguration, AFileSavedAsUtf8IsRefusedNamingIt) {
   TestInstallation inst;
   const QString path = inst.dataFolder() + QStringLiteral("共通データ.txt");
