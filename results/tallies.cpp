@@ -1,5 +1,6 @@
 #include "results/tallies.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -13,6 +14,20 @@
 
 namespace minatori {
 
+namespace {
+
+// Points held to their 32-bit slot. Only a damaged log (a negative time) or
+// an absurd rate in the criteria gets near the limits, but converting past
+// them is undefined.
+qint32 heldPoints(double points) { return static_cast<qint32>(std::clamp(points, -2147483648.0, 2147483647.0)); }
+void addPoints(qint32 &total, qint32 points) { total = heldPoints(static_cast<double>(total) + points); }
+
+// The serial of 9999-12-31: a record dated later, or not dated by a number
+// at all (a NaN), comes from a damaged log.
+constexpr double kLastDateSerial = 2958465;
+
+}  // namespace
+
 qint32 basePoints(qint32 targetTime, qint32 t, bool tallyVariant) {
   if (t >= 99998) return 0;
   const double T = targetTime;
@@ -25,12 +40,12 @@ qint32 basePoints(qint32 targetTime, qint32 t, bool tallyVariant) {
   if (tallyVariant && (t >= 1000 || t <= -100)) used = QString::number(t).left(3).toDouble();
   if (T == 0) return 5;  // no target: only t = 0 gets here
   const double x = (T - used) / T;
-  return static_cast<qint32>(std::floor(x * x * x * 50 + 5));
+  return heldPoints(std::floor(x * x * x * 50 + 5));
 }
 
 qint32 attemptPoints(const LevelCriteria &criteria, qint32 resultTime, bool tallyVariant) {
   const qint32 b = basePoints(criteria.targetTime, resultTime, tallyVariant);
-  return static_cast<qint32>(std::floor(static_cast<double>(criteria.pointRate) * b));
+  return heldPoints(std::floor(static_cast<double>(criteria.pointRate) * b));
 }
 
 namespace {
@@ -94,7 +109,7 @@ void loadRecentResults(ProgramState &state, const Services &services) {
     // The best is taken before the validity test, as it always has been.
     if (inTables && t.personalBest(r.level, r.studentNumber) > r.resultTime)
       t.personalBest(r.level, r.studentNumber) = r.resultTime;
-    if (r.recordDate < 0 || r.studentNumber == 0 || r.level <= 0) continue;
+    if (!(r.recordDate >= 0 && r.recordDate <= kLastDateSerial) || r.studentNumber == 0 || r.level <= 0) continue;
     t.loaded.push_back({r.recordDate, r.recordTime, r.studentNumber, r.level, r.resultTime});
   }
   for (int level = 1; level < kTallyLevels; ++level) {
@@ -130,16 +145,16 @@ void tallyLoadedRecords(ProgramState &state, double nowSerial, int todaySerial) 
     if (attempt) ++t.attemptCount(L, s);
     if (r.recordDate > rule.passFrom) {
       if (attempt) ++t.periodAttemptCount(L, s);
-      t.periodPointTotal(L, s) += p;
+      addPoints(t.periodPointTotal(L, s), p);
     }
     if (r.recordDate > rule.banFrom) {
       if (attempt) ++t.banAttemptCount(L, s);
-      t.banPointTotal(L, s) += p;
+      addPoints(t.banPointTotal(L, s), p);
     }
-    t.pointTotal(L, s) += p;
-    if (static_cast<int>(std::floor(r.recordDate)) == todaySerial) {
+    addPoints(t.pointTotal(L, s), p);
+    if (std::floor(r.recordDate) == todaySerial) {
       if (attempt) t.todayAttemptCount(L, s) += 1;
-      t.todayPointTotal(L, s) += p;
+      addPoints(t.todayPointTotal(L, s), p);
     }
   }
 }

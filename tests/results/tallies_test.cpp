@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QDir>
 #include <QFile>
 
@@ -56,7 +58,11 @@ INSTANTIATE_TEST_SUITE_P(
                       PointsCase{60, 0.7f, 32, false, 6},
                       // With a target of 2000 s, 1234 s: the tallies use 123 in the formula.
                       PointsCase{2000, 1, 1234, false, 7}, PointsCase{2000, 1, 1234, true, 46},
-                      PointsCase{2000, 1, 999, true, 11}));
+                      PointsCase{2000, 1, 999, true, 11},
+                      // A damaged log's negative time and an absurd rate: held to 32 bits.
+                      PointsCase{60, 1, -2000000000, false, 2147483647},
+                      PointsCase{-60, 1, -2000000000, false, -2147483647 - 1},
+                      PointsCase{60, 3e38f, 30, false, 2147483647}));
 
 class Log : public ::testing::Test {
  protected:
@@ -78,6 +84,12 @@ class Log : public ::testing::Test {
     ASSERT_TRUE(f.open(QIODevice::Append));
     f.write(encodeRecord(makeRecord(dateSerial(clock.today()) - daysAgo, 3600, static_cast<qint16>(student),
                                     static_cast<qint16>(level), time, QString())));
+  }
+  // Replaces the whole log.
+  void writeLog(const QByteArray &bytes) {
+    QFile f(resultsLogPath(state));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
   }
   void attempt(int student, int level, int time) {
     state.studentNumber = static_cast<qint16>(student);
@@ -206,6 +218,25 @@ TEST_F(Log, TalliesCountPeriodsTodayAndTimeOuts) {
   EXPECT_EQ(t().personalBest(3, 0), 10);
 }
 
+// A damaged log: dates that are no date are dropped like negative ones, and
+// sums of huge points stay at the limit of their slot.
+TEST_F(Log, DamagedRecordsAreDroppedOrHeldToTheirSlots) {
+  QByteArray bytes;
+  for (const double date : {std::nan(""), 1e300, -1.0, 2958466.0}) {
+    Seisekikiroku r = makeRecord(0, 3600, 5, 3, 30, QString());
+    r.recordDate = date;
+    bytes += encodeRecord(r);
+  }
+  state.criteria[3].pointRate = 3e38f;  // a typing slip in the criteria editor
+  for (int i = 0; i < 3; ++i) bytes += encodeRecord(makeRecord(dateSerial(clock.today()), 3600, 6, 3, 30, QString()));
+  writeLog(bytes);
+  computeTallies(state, services());
+  ASSERT_EQ(t().loaded.size(), 3u);
+  EXPECT_EQ(t().attemptCount(3, 5), 0);
+  EXPECT_EQ(t().pointTotal(3, 6), 2147483647);
+  EXPECT_EQ(t().todayPointTotal(3, 6), 2147483647);
+}
+
 TEST_F(Log, APeriodOfFourteenDaysCoversTodayAndThirteenBefore) {
   add(5, 2, 30, 13);
   add(5, 2, 30, 14);
@@ -217,10 +248,7 @@ TEST_F(Log, OnlyTheTwentyThousandNewestRecordsAreLoaded) {
   QByteArray bytes;
   for (int i = 1; i <= 25000; ++i)
     bytes += encodeRecord(makeRecord(45413, 0, static_cast<qint16>(i % 5000 + 1), 2, i, QString()));
-  QFile f(resultsLogPath(state));
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-  f.close();
+  writeLog(bytes);
   computeTallies(state, services());
   ASSERT_EQ(t().loaded.size(), 20000u);
   EXPECT_EQ(t().loaded.front().resultTime, 5001);
