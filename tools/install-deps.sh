@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   xvfb xauth xdotool
+  clang libclang-rt-14-dev
 )
 
 missing=()
