@@ -57,7 +57,13 @@ double dateTimeSerial(const QDateTime &dateTime) {
 
 QString shortDateText(const QDate &date) { return date.toString(QStringLiteral("yyyy/MM/dd")); }
 
+int wholeDaySerial(double serial) {
+  if (!std::isfinite(serial)) return 0;
+  return static_cast<int>(std::clamp(std::floor(serial), -2.0e6, 2.0e6));
+}
+
 int secondsOfDay(double dayFraction) {
+  if (!std::isfinite(dayFraction)) return 0;
   const qint64 seconds = std::llround((dayFraction - std::floor(dayFraction)) * 86400.0);
   return static_cast<int>(((seconds % 86400) + 86400) % 86400);
 }

@@ -42,6 +42,10 @@ QDate dateFromSerial(int serial);
 double dateTimeSerial(const QDateTime &dateTime);
 // "2004/02/06".
 QString shortDateText(const QDate &date);
+// The whole day of a date serial read from a file: NaN or infinity counts as day 0 and
+// values far outside any calendar are held to about ±5000 years, so a damaged
+// record never converts out of range.
+int wholeDaySerial(double serial);
 // Whole seconds since midnight (0..86399) of a time of day held as a
 // fraction of a day, as the results log stores it.
 int secondsOfDay(double dayFraction);

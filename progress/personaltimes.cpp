@@ -17,7 +17,7 @@ constexpr qint32 kTimedOutFrom = 90000;
 }  // namespace
 
 QString personalTimeRow(const Seisekikiroku &r) {
-  const QString when = shortDateText(dateFromSerial(static_cast<int>(r.recordDate))).right(10) + u' ' +
+  const QString when = shortDateText(dateFromSerial(wholeDaySerial(r.recordDate))).right(10) + u' ' +
                        timeOfDayText(r.recordTime).right(10);
   if (r.resultTime >= kTimedOutFrom) return when + QStringLiteral("　　× ");
   return when + (QString::number(r.resultTime) + u'秒').rightJustified(5, u' ').right(5);
@@ -33,7 +33,7 @@ std::vector<QStringList> personalTimeRows(const ProgramState &state, const std::
   const double from = dateTimeSerial(now) - kPersonalTimesDays;
   for (const Seisekikiroku &r : records) {
     if (r.studentNumber != s || r.level < 1 || r.level > state.levelCount) continue;
-    if (r.recordDate <= from) continue;  // the record's date against the present moment
+    if (!(r.recordDate > from)) continue;  // the record's date against the present moment; NaN is out
     rows[static_cast<size_t>(r.level)] << personalTimeRow(r);
   }
   return rows;

@@ -131,7 +131,7 @@ QString clockText(double recordTime) {
   return QStringLiteral("%1:%2").arg(seconds / 3600, 2, 10, QChar(u'0')).arg(seconds % 3600 / 60, 2, 10, QChar(u'0'));
 }
 
-int dayOf(double recordDate) { return static_cast<int>(std::floor(recordDate)); }
+int dayOf(double recordDate) { return wholeDaySerial(recordDate); }
 
 // A row of today's or the period's list: timed-out attempts as "×", others
 // by their time; `when` is the clock or the day.

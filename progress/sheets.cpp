@@ -205,7 +205,7 @@ SheetFigures sheetFigures(const ProgramState &state, const std::vector<Seisekiki
   int i = 0;
   for (const Seisekikiroku &r : records) {
     if (!takesPart(r)) continue;
-    f.lastDateSerial = static_cast<int>(std::floor(r.recordDate));
+    f.lastDateSerial = wholeDaySerial(r.recordDate);
     f.hasLastDate = true;
     if (r.level != level) continue;
     const int t = r.resultTime;
@@ -223,7 +223,7 @@ SheetFigures sheetFigures(const ProgramState &state, const std::vector<Seisekiki
     pt.x = p * (0.7 * i / f.count + 0.2);
     pt.dy = q * (0.8 - 0.7 * t / f.scaleMax);
     pt.time = t;
-    pt.dateSerial = static_cast<int>(std::floor(r.recordDate));
+    pt.dateSerial = wholeDaySerial(r.recordDate);
     // Lower on the page is faster: a new best lies below the last one.
     pt.best = f.bests.empty() || pt.dy > f.bests.back().dy;
     if (pt.best) f.bests.push_back(pt);

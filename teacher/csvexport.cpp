@@ -37,7 +37,7 @@ QString resultsCsvText(const ProgramState &state, const std::vector<Seisekikirok
     const QString level = r.level >= 1 && r.level <= kNamedLevels ? catalogueLevelName(r.level) : QString();
     const QStringList fields = {
         QString::number(number),
-        shortDateText(dateFromSerial(static_cast<int>(r.recordDate))),
+        shortDateText(dateFromSerial(wholeDaySerial(r.recordDate))),
         timeOfDayText(r.recordTime),
         QString::number(r.level),
         level,

@@ -87,7 +87,7 @@ QString recordLineText(int number, int numberWidth, const Seisekikiroku &record,
   line.reserve(80);
   line += rightAligned(QString::number(number), numberWidth);
   line += u' ';
-  line += shortDateText(dateFromSerial(static_cast<int>(std::floor(record.recordDate))));
+  line += shortDateText(dateFromSerial(wholeDaySerial(record.recordDate)));
   line += kFullWidthSpace;
   line += rightAligned(timeText(record.recordTime), 9);
   line += QStringLiteral("ﾚﾍﾞﾙ") + QString::number(record.level);

@@ -248,7 +248,7 @@ void FrmData::listDoubleClick(const QModelIndex &index) {
   const bool known = record->studentNumber >= 0 && record->studentNumber < kRosterSlots;
   const auto s = static_cast<size_t>(known ? record->studentNumber : 0);
   level_->setText(QStringLiteral("ﾚﾍﾞﾙ") + QString::number(record->level));
-  date_->setText(shortDateText(dateFromSerial(static_cast<int>(std::floor(record->recordDate)))));
+  date_->setText(shortDateText(dateFromSerial(wholeDaySerial(record->recordDate))));
   grade_->setText(known ? r.gradeLabelByNumber[s] : QString());
   {
     // The time box shows the record's own time even where the bar cannot.

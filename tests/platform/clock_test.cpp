@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <vector>
+
 #include "platform/random.h"
 #include "platform/twips.h"
 #include "tests/support/fakeclock.h"
@@ -71,3 +74,13 @@ TEST(Twips, FifteenToAPixel) {
 }
 
 }  // namespace
+
+TEST(Clock, DaySerialsAndTimesFromDamagedRecordsStayInRange) {
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  const std::vector<std::pair<double, int>> days = {
+      {45000.75, 45000}, {-0.5, -1}, {nan, 0}, {inf, 0}, {-inf, 0}, {9e300, 2000000}};
+  for (const auto &[serial, day] : days) EXPECT_EQ(minatori::wholeDaySerial(serial), day) << serial;
+  const std::vector<std::pair<double, int>> times = {{0.5, 43200}, {45000.25, 21600}, {-0.25, 64800},
+                                                     {0.9999999999, 0}, {nan, 0}, {inf, 0}};
+  for (const auto &[fraction, seconds] : times) EXPECT_EQ(minatori::secondsOfDay(fraction), seconds) << fraction;
+}

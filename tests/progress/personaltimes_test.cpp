@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 #include "app/programstate.h"
@@ -50,6 +51,11 @@ TEST(PersonalTimes, OnlyTheStudentsAttemptsOfTheLastTenYears) {
       attempt(f.now.date().addDays(-3649), QTime(1, 0), 7, 3, 60),
       attempt(QDate(2026, 12, 9), QTime(9, 0), 7, 13, 20),    // beyond the level count
       attempt(QDate(2026, 12, 9), QTime(9, 30), 7, 2, 99999),
+      [] {  // a damaged record: no date at all
+        Seisekikiroku r = attempt(QDate(2026, 12, 9), QTime(9, 40), 7, 2, 10);
+        r.recordDate = std::numeric_limits<double>::quiet_NaN();
+        return r;
+      }(),
   };
   const auto rows = personalTimeRows(*f.state, records, f.now, QStringLiteral("全学年"));
   ASSERT_EQ(rows.size(), size_t(13));
