@@ -440,6 +440,7 @@ void MainFrm::showQuestion() {
     label1_[k]->raise();
     label2_[k]->raise();
   }
+  list1_->setFocus();  // arrow keys pick an entry, "1".."5" place it
 }
 
 void MainFrm::dropOnBox(int box, const QString &entry) {
@@ -631,6 +632,7 @@ void MainFrm::command12Click() {
   setBackground(label2_[wrongBox], savedColour_);
   command12_->hide();
   list1_->setEnabled(true);
+  list1_->setFocus();  // the keyboard answers go on from the list
 }
 
 }  // namespace minatori

@@ -73,6 +73,8 @@ class StartupWindowTest : public QObject {
     QCOMPARE(s.criteria[4].targetTime, 75);
     QVERIFY(run.messages.shown.empty());
     QVERIFY(!run.app->hasEnded());
+    if (qEnvironmentVariableIsSet("MINATORI_SCREENSHOTS"))
+      saveScreenshot(&run.app->windows().show<BASEFRM>(), QStringLiteral("basefrm"));
   }
 
   void seedsTheRandomGeneratorFromTheTimeOfDay() {
