@@ -31,7 +31,9 @@ CC=clang CXX=clang++ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo 
 cmake --build build-asan -j"$jobs"
 (
   cd build-asan
-  export ASAN_OPTIONS="abort_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1"
+  # No strict_string_checks: libxkbcommon (under Qt's X11 platform, in the
+  # end-to-end test) hands strndup buffers without a terminating zero.
+  export ASAN_OPTIONS="abort_on_error=1:detect_stack_use_after_return=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   export LSAN_OPTIONS="suppressions=$PWD/../tests/lsan.supp:print_suppressions=0"
   ctest --output-on-failure -j2
