@@ -6,6 +6,7 @@
 
 #include "app/programstate.h"
 #include "platform/clock.h"
+#include "tests/support/rosterstate.h"
 
 using namespace minatori;
 
@@ -23,16 +24,8 @@ QStringList rows(std::initializer_list<const char16_t *> texts) {
 // Student 3 is the current student.
 std::unique_ptr<ProgramState> classroom() {
   auto state = std::make_unique<ProgramState>();
-  RosterTable &r = state->roster;
-  r.schoolYear = 2024;
-  const std::vector<std::pair<const char16_t *, int>> students = {
-      {u"青木", 2015}, {u"井上", 2014}, {u"上田", 2015}, {u"遠藤", 2010}, {u"岡本", 2015}};
-  for (int s = 1; s <= 5; ++s) {
-    r.numberByLine[s] = static_cast<qint16>(s);
-    r.nameByNumber[s] = q(students[s - 1].first).leftJustified(20, u' ');
-    r.birthYearByNumber[s] = static_cast<qint16>(students[s - 1].second);
-  }
-  r.rosterCount = 5;
+  minatori::test::fillRoster(state->roster, 2024,
+                             {{u"青木", 2015}, {u"井上", 2014}, {u"上田", 2015}, {u"遠藤", 2010}, {u"岡本", 2015}});
   state->studentNumber = 3;
   state->levelCount = 4;
   for (int level = 1; level <= 4; ++level) state->criteria[level].targetTime = 60;

@@ -6,6 +6,7 @@
 
 #include "app/programstate.h"
 #include "platform/clock.h"
+#include "tests/support/rosterstate.h"
 
 using namespace minatori;
 
@@ -22,16 +23,8 @@ int today() { return dateSerial(kNow.date()); }
 // Student 2's name has six characters; student 4 is outside the 小３ group.
 std::unique_ptr<ProgramState> school() {
   auto state = std::make_unique<ProgramState>();
-  RosterTable &r = state->roster;
-  r.schoolYear = 2026;
-  const std::vector<std::pair<const char16_t *, int>> students = {
-      {u"青木", 2017}, {u"長谷川左衛門", 2017}, {u"上田", 2017}, {u"遠藤", 2010}};
-  for (int s = 1; s <= 4; ++s) {
-    r.numberByLine[s] = static_cast<qint16>(s);
-    r.nameByNumber[s] = q(students[s - 1].first).leftJustified(20, u' ');
-    r.birthYearByNumber[s] = static_cast<qint16>(students[s - 1].second);
-  }
-  r.rosterCount = 4;
+  minatori::test::fillRoster(state->roster, 2026,
+                             {{u"青木", 2017}, {u"長谷川左衛門", 2017}, {u"上田", 2017}, {u"遠藤", 2010}});
   state->studentNumber = 1;
   state->levelCount = 12;
   ResultsTallies &t = state->tallies;
