@@ -7,10 +7,7 @@
 #include "app/ui/application.h"
 #include "app/ui/basefrm.h"
 #include "app/ui/firstfrm.h"
-#include "platform/random.h"
 #include "roster/ui/namesel.h"
-#include "tests/support/fakeclock.h"
-#include "tests/support/recordingmessageboxes.h"
 #include "tests/support/testinstallation.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
@@ -21,16 +18,8 @@ using namespace minatori::test;
 class StartupWindowTest : public QObject {
   Q_OBJECT
 
-  struct Run {
-    FakeClock clock;
-    Random random;
-    RecordingMessageBoxes messages;
-    TestInstallation inst;
-    std::unique_ptr<Application> app;
-    void start() {
-      app = std::make_unique<Application>(Services{&clock, &random, &messages}, inst.programFolder());
-      app->start();
-    }
+  struct Run : WindowRun {
+    void start() { makeApp().start(); }
   };
 
   // Delivers Timer1's tick through the event loop, as the running program gets it.

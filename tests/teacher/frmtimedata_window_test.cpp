@@ -13,13 +13,10 @@
 
 #include "app/configuration.h"
 #include "app/ui/application.h"
-#include "platform/random.h"
 #include "platform/textfile.h"
 #include "progress/ui/seisekitime1.h"
 #include "results/resultslog.h"
 #include "teacher/ui/frmtimedata.h"
-#include "tests/support/fakeclock.h"
-#include "tests/support/recordingmessageboxes.h"
 #include "tests/support/testinstallation.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
@@ -30,22 +27,18 @@ using namespace minatori::test;
 class FrmTimeDataWindowTest : public QObject {
   Q_OBJECT
 
-  struct Run {
-    FakeClock clock;
-    Random random;
-    RecordingMessageBoxes messages;
-    TestInstallation inst;
-    Application app{Services{&clock, &random, &messages, nullptr}, inst.programFolder()};
+  struct Run : WindowRun {
     FrmTimeData *w = nullptr;
     QByteArray original;
 
     Run() {
-      loadConfiguration(app.state(), inst.programFolder());
-      loadLevelCriteria(app.state());
+      makeApp();
+      loadConfiguration(app->state(), inst.programFolder());
+      loadLevelCriteria(app->state());
       original = file();
     }
-    void open() { w = &app.windows().show<FrmTimeData>(); }
-    QString path() { return criteriaFilePath(app.state()); }
+    void open() { w = &app->windows().show<FrmTimeData>(); }
+    QString path() { return criteriaFilePath(app->state()); }
     QByteArray file() { return QFile::exists(path()) ? readWholeFile(path()) : QByteArray(); }
     template <class T = QWidget>
     T *child(const char *name) const { return w->findChild<T *>(QString::fromLatin1(name)); }
@@ -67,14 +60,14 @@ class FrmTimeDataWindowTest : public QObject {
     }
     void click(const char *button) { QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton); }
     void addResult(int student, int level, qint32 time) {
-      QFile f(resultsLogPath(app.state()));
+      QFile f(resultsLogPath(app->state()));
       QVERIFY(f.open(QIODevice::Append));
       f.write(encodeRecord(makeRecord(45000, 3600, static_cast<qint16>(student), static_cast<qint16>(level), time, {})));
     }
     // The editor has handed over to the stand-in and closed itself.
     bool left() {
       QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-      return app.windows().find<seisekitime1>() && !app.windows().find<FrmTimeData>();
+      return app->windows().find<seisekitime1>() && !app->windows().find<FrmTimeData>();
     }
   };
 
@@ -192,7 +185,7 @@ class FrmTimeDataWindowTest : public QObject {
                                 "\r\n60,120,0,0,1,0,0,14,1,\x87\x40\x81\x60\x83\x81\x83\x82,,"));
     QVERIFY(!run.w->changed());
     QVERIFY(run.marked(2, 1));  // until the grid is loaded again
-    QCOMPARE(run.app.state().criteria[2].targetTime, 50);
+    QCOMPARE(run.app->state().criteria[2].targetTime, 50);
     QVERIFY(run.child("Picture2")->isHidden());
     run.click("Command4");
     QVERIFY(run.messages.shown.empty());
@@ -277,7 +270,7 @@ class FrmTimeDataWindowTest : public QObject {
     run.click("Command3");
     QVERIFY(run.messages.shown.at(0).text.startsWith(QStringLiteral("タイム回数データ.txt に記録しましたが")));
     QCOMPARE(run.file(), edited(run.original, "\r\n60,", "\r\n60,5,"));
-    QCOMPARE(run.app.state().criteria[1].lowestTime, 120);
+    QCOMPARE(run.app->state().criteria[1].lowestTime, 120);
     QVERIFY(run.w->changed());
   }
 
