@@ -54,18 +54,7 @@ class Seisekitime1WindowTest : public QObject {
       loadConfiguration(s, inst.programFolder());
       s.seasonColor = seasonColorForMonth(clock.today().month());  // the splash sets it in the program
       readRosterForNameList(s, clock.today(), 0);
-      for (int l = 1; l <= 12; ++l) {
-        LevelCriteria &c = s.criteria[static_cast<size_t>(l)];
-        c.targetTime = 60;
-        c.lowestTime = 90;
-        c.clearPoints = 50;
-        c.clearCount = 3;
-        c.pointRate = 1;
-        c.banCount = LooseValue::fromNumber(0);
-        c.banPoints = LooseValue::fromNumber(0);
-        c.passPeriodDays = LooseValue::fromField(QStringLiteral("14"));
-        c.banPeriodDays = LooseValue::fromNumber(1);
-      }
+      setEveryLevel(s, 50, 3, 0);
       choose(7);
     }
     void choose(int student) {

@@ -35,18 +35,7 @@ class FrmSyuuryouWindowTest : public QObject {
       ProgramState &s = app->state();
       s.studentNumber = 7;
       s.studentName = QStringLiteral("青木さくら          ");
-      for (int l = 1; l <= 12; ++l) {
-        LevelCriteria &c = s.criteria[static_cast<size_t>(l)];
-        c.targetTime = 60;
-        c.lowestTime = 90;
-        c.pointRate = 1;
-        c.clearPoints = 10;
-        c.clearCount = 2;
-        c.banCount = LooseValue::fromNumber(3);
-        c.banPoints = LooseValue::fromNumber(0);
-        c.passPeriodDays = LooseValue::fromNumber(14);
-        c.banPeriodDays = LooseValue::fromNumber(1);
-      }
+      setEveryLevel(s, 10, 2, 3);
     }
     // Records already in the log for the student on `level`.
     void earlier(int level, std::initializer_list<int> times) {

@@ -44,6 +44,24 @@ inline void saveScreenshot(QWidget *window, const QString &name) {
   window->grab().save(folder + u'/' + name + QStringLiteral(".png"));
 }
 
+// The same criteria on levels 1..12: target 60 s, lowest 90 s, rate 1, the
+// given clearing points and count and over-practice count, 14 days to pass
+// and 1 day of over-practice.
+inline void setEveryLevel(ProgramState &state, int clearPoints, int clearCount, int banCount) {
+  for (int level = 1; level <= 12; ++level) {
+    LevelCriteria &c = state.criteria[static_cast<size_t>(level)];
+    c.targetTime = 60;
+    c.lowestTime = 90;
+    c.pointRate = 1;
+    c.clearPoints = clearPoints;
+    c.clearCount = clearCount;
+    c.banCount = LooseValue::fromNumber(banCount);
+    c.banPoints = LooseValue::fromNumber(0);
+    c.passPeriodDays = LooseValue::fromField(QStringLiteral("14"));
+    c.banPeriodDays = LooseValue::fromNumber(1);
+  }
+}
+
 // A drop as Qt delivers it: the enter event first (without it the drop is ignored).
 inline void dropText(QWidget *box, const QString &text) {
   QMimeData mime;
