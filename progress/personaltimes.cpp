@@ -9,13 +9,6 @@
 
 namespace minatori {
 
-namespace {
-
-constexpr qint32 kTimedOutFrom = 90000;
-
-
-}  // namespace
-
 QString personalTimeRow(const Seisekikiroku &r) {
   const QString when = shortDateText(dateFromSerial(wholeDaySerial(r.recordDate))).right(10) + u' ' +
                        timeOfDayText(r.recordTime).right(10);

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kMaxStudentNumber = kRosterSlots - 1;
 constexpr qint32 kFailedTime = 99998;       // a personal best that stands for a failed run
-constexpr qint32 kTimedOutFrom = 90000;     // the lists show these attempts as "×"
 constexpr int kListNameLength = 5;          // characters of a name in a list row
 const QString kCurrentMark = QStringLiteral("●");
 const QString kFullSpace = QStringLiteral("　");

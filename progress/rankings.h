@@ -17,6 +17,9 @@ namespace minatori {
 
 struct ProgramState;
 
+// Results from here on are shown as timed out ("　　× ") in the lists.
+inline constexpr qint32 kTimedOutFrom = 90000;
+
 // "①".."⑥" for grades 1..6, "Ⅰ" "Ⅱ" "Ⅲ" for 7..9, else a full-width space.
 QString gradeMark(int g);
 // Whether grade index g belongs to the group text of the progress screen's group list.
