@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <memory>
 
 #include "app/configuration.h"
 #include "app/levelcatalogue.h"
@@ -65,9 +66,13 @@ struct Fixture {
   }
 };
 
+// The fixtures hold windows, so they must go before the application object
+// does: main() drops them before it returns.
+std::unique_ptr<Fixture> g_names, g_progress;
+
 Fixture &fixture() {
-  static Fixture f(5000);
-  return f;
+  if (!g_names) g_names = std::make_unique<Fixture>(5000);
+  return *g_names;
 }
 
 void BM_RosterRowsWithTallies(benchmark::State &st) {
@@ -89,7 +94,8 @@ void BM_NameListOnScreen(benchmark::State &st) {
 BENCHMARK(BM_NameListOnScreen)->Unit(benchmark::kMillisecond);
 
 void BM_ProgressScreenActivation(benchmark::State &st) {
-  static Fixture f(2000);
+  if (!g_progress) g_progress = std::make_unique<Fixture>(2000);
+  Fixture &f = *g_progress;
   ProgramState &s = f.app->state();
   readRosterForNameList(s, QDate::currentDate(), 0);
   s.studentNumber = 7;
@@ -109,5 +115,7 @@ int main(int argc, char **argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  g_progress.reset();
+  g_names.reset();
   return 0;
 }

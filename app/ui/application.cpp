@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "app/ui/buttonkeys.h"
 #include "app/ui/firstfrm.h"
 #include "platform/events.h"
 #include "platform/messageboxes.h"
@@ -17,6 +18,11 @@ Application::Application(Services services, QString programFolder)
     : services_(services), programFolder_(std::move(programFolder)), windows_(*this) {
   g_current = this;
   setProgramEnding(false);
+  // Seen before any window's own key handling, for every window alike.
+  if (QCoreApplication *qt = QCoreApplication::instance()) {
+    enterPressesButton_ = std::make_unique<EnterPressesButton>();
+    qt->installEventFilter(enterPressesButton_.get());
+  }
 }
 
 Application::~Application() {

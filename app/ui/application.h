@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <exception>
+#include <memory>
 
 #include "app/programstate.h"
 #include "app/ui/windowregistry.h"
@@ -16,6 +17,7 @@ class Clock;
 class Random;
 class MessageBoxes;
 class RuntimeError;
+class EnterPressesButton;
 
 class Application {
  public:
@@ -51,6 +53,7 @@ class Application {
   QString programFolder_;
   ProgramState state_;
   WindowRegistry windows_;
+  std::unique_ptr<EnterPressesButton> enterPressesButton_;
   bool ended_ = false;
   int exitCode_ = 0;
 };

@@ -14,6 +14,10 @@ class BASEFRM : public Window {
   // Showing it lets pending window messages run, so it is painted at once.
   void activate() override;
 
+ protected:
+  // It covers a change of screen; closing it leaves the screens as they are.
+  PersonClose closedByPerson() override { return PersonClose::Close; }
+
  private:
   QLabel *label19_;
 };

@@ -21,6 +21,10 @@ class frmver : public Window {
   // Places the window centred over `owner`.
   void centreOver(const QWidget &owner);
 
+ protected:
+  // Closing it is its "O.K.": the name list behind it goes on.
+  PersonClose closedByPerson() override { return PersonClose::Close; }
+
  private:
   QLabel *label1_, *label2_, *label4_, *label5_;
   QPushButton *command1_, *command2_;

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "app/ui/application.h"
+#include "platform/events.h"
 
 namespace minatori {
 
@@ -12,10 +13,17 @@ Window::Window(Application &app) : app_(app) {}
 ProgramState &Window::state() const { return app_.state(); }
 
 void Window::closeEvent(QCloseEvent *event) {
-  QWidget::closeEvent(event);
-  if (!event->isAccepted()) return;
+  // Only the window system sends a spontaneous close; while the program
+  // ends, every close is its own.
+  const PersonClose what = event->spontaneous() && !programEnding() ? closedByPerson() : PersonClose::Close;
+  if (what == PersonClose::Stay) {
+    event->ignore();
+    return;
+  }
+  event->accept();
   app_.windows().forget(this);
   Q_EMIT closed();
+  if (what == PersonClose::EndProgram) app_.endProgram(0);
 }
 
 void Window::centreOnScreen() {

@@ -3,6 +3,12 @@
 // when it is first shown, runs its load steps once, its activation steps each
 // time it is shown, and is destroyed by the registry some time after it
 // closes (see WindowRegistry::forget).
+//
+// Two kinds of close: a hand-over (the program's own close(), when the next
+// screen takes over) never ends the program; a close that comes from the
+// window system (the title bar's close button, Alt+F4) is a person closing
+// the window, and closedByPerson() says what that means. By default the
+// program ends normally, so it never runs on without a window.
 
 #include <QWidget>
 
@@ -14,6 +20,13 @@ struct ProgramState;
 class Window : public QWidget {
   Q_OBJECT
  public:
+  // What a person closing the window with its close button does.
+  enum class PersonClose {
+    EndProgram,  // the window closes and the program ends normally (exit code 0)
+    Close,       // the window closes; the program goes on with the others
+    Stay,        // nothing: the window stays open
+  };
+
   explicit Window(Application &app);
 
   // Runs once, right after creation and before the window is first shown.
@@ -29,6 +42,9 @@ class Window : public QWidget {
   Application &app() const { return app_; }
   ProgramState &state() const;
   void closeEvent(QCloseEvent *event) override;
+  // Runs inside the close: a close() of this same window does nothing here,
+  // so a window that hands over returns Close instead.
+  virtual PersonClose closedByPerson() { return PersonClose::EndProgram; }
   // Centres the window on the screen it is on.
   void centreOnScreen();
 

@@ -5,8 +5,10 @@
 
 #include <QPointer>
 #include <QTimer>
+#include <type_traits>
 #include <vector>
 
+#include "app/ui/basefrm.h"
 #include "app/ui/window.h"
 
 namespace minatori {
@@ -21,7 +23,9 @@ class WindowRegistry {
   WindowRegistry &operator=(const WindowRegistry &) = delete;
 
   // Shows the window of class W, creating and loading it first when it is not
-  // open, and runs its activation steps.
+  // open, and runs its activation steps. The wait window covers a change of
+  // screen: the screen that appears closes it once it is set up, so it never
+  // outlives the change.
   template <class W>
   W &show() {
     W *w = find<W>();
@@ -35,6 +39,7 @@ class WindowRegistry {
     w->raise();
     w->activateWindow();
     w->activate();
+    if constexpr (!std::is_same_v<W, BASEFRM>) close<BASEFRM>();
     return *w;
   }
 

@@ -37,6 +37,7 @@ constexpr int kBoardLeft = 150, kBoardTop = 375, kBoardWidth = 11085, kBoardHeig
 constexpr int kListLeft = 11280, kListTop = 375, kListWidth = 3975, kListHeight = 9060;
 constexpr int kDotSize = 150;
 constexpr int kLineCaptionWidth = 560;
+constexpr int kCardPointSize = 72;  // the practice cards' type
 
 const QColor kBoardGreen(192, 255, 192);
 const QColor kWrongRed(255, 0, 0);
@@ -148,7 +149,7 @@ void MainFrm::buildTestPanel() {
   // Lines first, so the items are drawn over them.
   for (int i = 0; i <= kMaxCenturyLines; ++i) {
     line1_[i] = makeFrame(picture1_, indexed("Line1", i));
-    setBackground(line1_[i], i == 0 ? QColor(200, 0, 120) : QColor(0, 0, 255));
+    setBackground(line1_[i], QColor(0, 0, 255));  // the year-0 line is drawn as a century line
     label3_[i] = makeLabel(picture1_, indexed("Label3", i));
     label3_[i]->setStyleSheet(QStringLiteral("color: rgb(0, 0, 200);"));
     line1_[i]->hide();
@@ -203,6 +204,7 @@ void MainFrm::buildTestPanel() {
   setBackground(label9_, QColor(0, 255, 0));
   label9_->setFrameShape(QFrame::Box);
   label9_->setAlignment(Qt::AlignCenter);
+  label9_->setWordWrap(true);
   label9_->hide();
   command12_ = new QPushButton(QStringLiteral("O.K."), picture1_);
   command12_->setObjectName(QStringLiteral("Command12"));
@@ -250,6 +252,10 @@ void MainFrm::activate() {
 }
 
 void MainFrm::初期設定() {
+  // First, so that an attempt that ends here already (no question can be
+  // made, a practice with no card) finds the progress screen gone and opens
+  // it anew.
+  closeProgressScreen(app());
   app().windows().close<BASEFRM>();
   state().allAnswered = 0;
   state().finishing = 0;
@@ -317,6 +323,11 @@ void MainFrm::スタート() {
 }
 
 void MainFrm::stopClock() { sTimer1_->stop(); }
+
+Window::PersonClose MainFrm::closedByPerson() {
+  for (QTimer *t : {sTimer1_, sTimer2_, timer2_[0], timer2_[1]}) t->stop();
+  return PersonClose::EndProgram;
+}
 
 void MainFrm::sTimer1Tick() {
   ProgramState &s = state();
@@ -467,12 +478,9 @@ void MainFrm::dropOnBox(int box, const QString &entry) {
     setBackground(label2_[box], kWrongRed);
     const PlacedItem &item = question_.items[static_cast<size_t>(box - 1)];
     label9_->setText(rows_.row(item.row).eventText);
-    const QRect b = label2_[box]->geometry();
-    label9_->setGeometry(b.left(), b.bottom() + 1, b.width(), b.height());
+    placeCorrection(label2_[box]->geometry());
     label9_->show();
     label9_->raise();
-    command12_->adjustSize();
-    command12_->move(b.left(), label9_->geometry().bottom() + 1);
     command12_->show();
     command12_->raise();
     command12_->setFocus();
@@ -544,7 +552,12 @@ void MainFrm::option1Click(int option) {
 }
 
 void MainFrm::nextCard() {
-  practice_->cardLabels[1]->setText(QStringLiteral("?"));
+  QLabel *card = practice_->cardLabels[1];
+  // A long event may have made the type smaller; "?" is shown full size.
+  QFont f = card->font();
+  f.setPointSize(kCardPointSize);
+  card->setFont(f);
+  card->setText(QStringLiteral("?"));
   const std::optional<int> row = state().practiceCards.nextCard(rows_.rowCount());
   if (!row) {
     endPractice();
@@ -559,7 +572,7 @@ void MainFrm::revealCard() {
   const QString text = rows_.row(state().practiceCards.cardRow).eventText;
   // 72-point type, made smaller only when a long event would not fit the card.
   QFont f = card->font();
-  f.setPointSize(72);
+  f.setPointSize(kCardPointSize);
   while (f.pointSize() > 20 && QFontMetrics(f).horizontalAdvance(text) > card->width() - 24)
     f.setPointSize(f.pointSize() - 4);
   card->setFont(f);
@@ -613,6 +626,24 @@ bool MainFrm::eventFilter(QObject *watched, QEvent *event) {
   // would take digits for its own type-ahead search.
   if (watched == list1_ && event->type() == QEvent::KeyPress) return answerKey(*static_cast<QKeyEvent *>(event));
   return Window::eventFilter(watched, event);
+}
+
+void MainFrm::placeCorrection(const QRect &box) {
+  // The right event (wrapped to the box's width) and "O.K." go under the box,
+  // or over it when a box near the bottom leaves no room: the student must
+  // see both.
+  const int textHeight = std::max(box.height(), label9_->heightForWidth(box.width()));
+  command12_->adjustSize();
+  const int needed = textHeight + command12_->height();
+  const int board = picture1_->height();
+  if (box.bottom() + 1 + needed <= board) {
+    label9_->setGeometry(box.left(), box.bottom() + 1, box.width(), textHeight);
+    command12_->move(box.left(), label9_->geometry().bottom() + 1);
+  } else {
+    const int top = std::max(0, box.top() - needed);
+    command12_->move(box.left(), top);
+    label9_->setGeometry(box.left(), top + command12_->height(), box.width(), textHeight);
+  }
 }
 
 void MainFrm::command12Click() {

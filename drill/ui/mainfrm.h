@@ -57,6 +57,8 @@ class MainFrm : public Window {
   void finishAttempt();
 
  protected:
+  // The close button ends the program; an unfinished attempt is not recorded.
+  PersonClose closedByPerson() override;
   // Keys "1".."5" drop the selected candidate on that box; Enter confirms a
   // correction. For students who cannot drag well.
   void keyPressEvent(QKeyEvent *event) override;
@@ -84,6 +86,8 @@ class MainFrm : public Window {
   void showQuestion();
   void placeLine(QFrame *line, QLabel *caption, const YearLine &at);
   void showQuestionsRemaining();
+  // Places the correction and its "O.K." by the wrong box, inside the board.
+  void placeCorrection(const QRect &box);
   void cannotMakeQuestion(const QString &why);
   QColor categoryColour(int category) const;
 

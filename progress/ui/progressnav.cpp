@@ -7,4 +7,6 @@ namespace minatori {
 
 void showProgressScreen(Application &app) { app.windows().show<seisekitime1>(); }
 
+void closeProgressScreen(Application &app) { app.windows().close<seisekitime1>(); }
+
 }  // namespace minatori

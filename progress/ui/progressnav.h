@@ -8,5 +8,7 @@ class Application;
 
 // Shows the student's home screen between attempts.
 void showProgressScreen(Application &app);
+// Closes it if it is open: the drill takes over from it.
+void closeProgressScreen(Application &app);
 
 }  // namespace minatori

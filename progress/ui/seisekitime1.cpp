@@ -255,6 +255,7 @@ void seisekitime1::makePasswordPanel() {
   password_ = named(new QLineEdit(passwordPanel_), QStringLiteral("Text2"));
   password_->setGeometry(12, 38, 200, 28);
   password_->setEchoMode(QLineEdit::Password);
+  password_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));  // "*" for each character
   const QStringList captions = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
   for (int i = 0; i < 2; ++i) {
     auto *b = named(new QPushButton(captions[i], passwordPanel_), QStringLiteral("Command10_%1").arg(i));
@@ -295,7 +296,12 @@ void seisekitime1::load() {
 
   columnWidth_ = columnWidthTwips(s.levelCount);
   scroll_->setVisible(s.levelCount >= 5);
-  scroll_->setRange(1, std::max(1, columnScrollMaximum(s.levelCount)));
+  {
+    // Setting the range moves the value; the first visible level is the
+    // student's own choice, kept for the whole run, not the bar's.
+    const QSignalBlocker block(scroll_);
+    scroll_->setRange(1, std::max(1, columnScrollMaximum(s.levelCount)));
+  }
   for (int i = 1; i <= s.levelCount; ++i) {
     Column c = makeColumn(i);
     c.number->setText(QString::number(i));
@@ -464,8 +470,9 @@ void seisekitime1::startLevel(int level, bool closeAfter) {
   if (!closeAfter) showWait(true);
   state().currentLevel = static_cast<qint16>(level);
   if (!closeAfter) letPendingMessagesRun();
+  // The drill window closes this screen as it starts.
   startDrill(app());
-  close();
+  if (isVisible()) close();
 }
 
 void seisekitime1::command4Click(int level) { startLevel(level, false); }
@@ -490,6 +497,9 @@ bool seisekitime1::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() != QEvent::KeyPress) return false;
   auto *w = qobject_cast<QWidget *>(watched);
   if (!w || (w != this && !isAncestorOf(w))) return false;
+  // What is typed into a text box (the teacher's password) lands there, and
+  // a panel over the columns keeps the keys to itself.
+  if (qobject_cast<QLineEdit *>(w) || passwordPanel_->isVisible() || sheetPanel_->isVisible()) return false;
   if (!ready_) return true;  // nothing is started while the screen is busy
   const QString key = static_cast<QKeyEvent *>(event)->text();
   if (key.size() != 1) return false;
@@ -620,7 +630,10 @@ void seisekitime1::showResults(int level) {
   c.todayCaption->setText(QStringLiteral("今日"));
   c.allCaption->setText(QStringLiteral("今まで"));
   c.list->clear();
-  addSorted(c.list, rankingRows(state(), level, resultsKind_, pointsRanking_, groups_->currentText()));
+  // In rank order as the ranking made them: ranked rows first, the students
+  // without a result after them. Sorting the texts would put "--" between
+  // ranks 9 and 10 (and a rank of 100, written "00", first).
+  c.list->addItems(rankingRows(state(), level, resultsKind_, pointsRanking_, groups_->currentText()));
   selectAboveLastMark(c.list);
 }
 
@@ -683,9 +696,12 @@ void seisekitime1::showPersonalTimes() {
   回数など表示();
   int total = 0;
   const auto records = readLatestResultRecords(resultsLogPath(s), kPeriodRecords, &total);
-  progress_->setMaximum(static_cast<int>(1.1 * (total + 1)));
+  // This view runs the sheet panel's bar, up to the last record read.
+  progress2_->setMaximum(static_cast<int>(1.1 * (total + 1)));
+  progress2_->setValue(0);
   header_->setText(QStringLiteral("個人別ﾀｲﾑ"));
   fillLists(personalTimeRows(s, records, app().clock().now(), groups_->currentText()));
+  progress2_->setValue(total);
   showWait(false);
   refreshLevelButtons();
   setResultListsVisible(true);

@@ -123,6 +123,12 @@ void FrmSyuuryou::activate() {
   const qint32 t = s.attemptResult;
   const LevelCriteria &c = s.criteria[static_cast<size_t>(L)];
 
+  activating_ = true;
+  tickDue_ = false;
+  struct Finished {
+    FrmSyuuryou *w;
+    ~Finished() { w->activating_ = false; }
+  } finished{this};
   label13_->setText(QString::number(today(L) + 1));
   computeTallies(s, services);
   finalPictureBlocked_ = 0;
@@ -178,9 +184,17 @@ void FrmSyuuryou::activate() {
   s.newLevelBest = 0;
   letPendingMessagesRun();
   app().windows().close<BASEFRM>();
+  activating_ = false;
+  if (tickDue_) timer1Tick();
 }
 
 void FrmSyuuryou::timer1Tick() {
+  timer1_->stop();
+  if (activating_) {
+    tickDue_ = true;
+    return;
+  }
+  tickDue_ = false;
   ProgramState &s = state();
   const int L = s.currentLevel, st = s.studentNumber;
   picture1_->hide();
@@ -205,7 +219,6 @@ void FrmSyuuryou::timer1Tick() {
 
 void FrmSyuuryou::command4Click() {
   command4_->setEnabled(false);
-  app().windows().show<BASEFRM>();
   close();
   showProgressScreen(app());
   letPendingMessagesRun();

@@ -23,6 +23,10 @@ class FrmSyuuryou : public Window {
   void command4Click();  // "メニューへ"
   void command5Click();  // "もう一度"
 
+ protected:
+  // The end screen closes only through its two buttons.
+  PersonClose closedByPerson() override { return PersonClose::Stay; }
+
  private:
   QLabel *label(const QString &name, int x, int y, int w, int h, int pointSize);
 
@@ -31,6 +35,11 @@ class FrmSyuuryou : public Window {
   QPushButton *command4_, *command5_;
   QTimer *timer1_;
   int finalPictureBlocked_ = 0;
+  // The activation lets window messages run between its sounds; a tick that
+  // falls due meanwhile waits for the activation's end, so the buttons never
+  // come up in the middle of the sounds or over the final-clear panel.
+  bool activating_ = false;
+  bool tickDue_ = false;
 };
 
 // The end screen's background, drawn by the program.

@@ -352,6 +352,11 @@ void FrmData::selectRecordLine(int number) {
   panel_->hide();
 }
 
+Window::PersonClose FrmData::closedByPerson() {
+  leave();
+  return PersonClose::Close;
+}
+
 void FrmData::leave() {
   cover_->show();
   cover_->raise();

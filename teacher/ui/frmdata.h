@@ -35,6 +35,10 @@ class FrmData : public Window {
   void buildList();
   int selectedRecord() const { return selectedRecord_; }
 
+ protected:
+  // The close button leaves as "戻る" does.
+  PersonClose closedByPerson() override;
+
  private:
   void listClick();
   void exportCsv();  // "CSV出力"

@@ -359,29 +359,22 @@ void FrmTimeData::command3Click() {
   positionEditor();
 }
 
-void FrmTimeData::command4Click() {
-  if (busy_) return;
+bool FrmTimeData::command4Click() {
+  if (busy_) return false;
   if (changed_ == 1 &&
       app().messages().show(QStringLiteral("データが変更されています。記録しますか？"), kCaution,
                             MessageButtons::YesNo) == MessageAnswer::Yes &&
       !save())
-    return;  // the teacher has been told; the edits stay in the grid
+    return false;  // the teacher has been told; the edits stay in the grid
   busy_ = true;
-  leaving_ = true;
   showWaitPanel(true);
   showProgressScreen(app());
   close();
+  return true;
 }
 
-void FrmTimeData::closeEvent(QCloseEvent *event) {
-  // Closing from the title bar leaves as "戻る" does, so unsaved edits are not
-  // dropped without a word.
-  if (!leaving_ && event->spontaneous() && !programEnding()) {
-    event->ignore();
-    command4Click();
-    return;
-  }
-  Window::closeEvent(event);
+Window::PersonClose FrmTimeData::closedByPerson() {
+  return command4Click() ? PersonClose::Close : PersonClose::Stay;
 }
 
 void FrmTimeData::gridClick(int row, int column) {

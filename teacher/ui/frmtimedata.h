@@ -35,12 +35,14 @@ class FrmTimeData : public Window {
  public Q_SLOTS:
   void command2Click();  // "元に戻す"
   void command3Click();  // "更新記録"
-  void command4Click();  // "戻る"
+  // "戻る"; true when the editor is leaving (the progress screen is shown).
+  bool command4Click();
   void gridClick(int row, int column);
 
  protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
-  void closeEvent(QCloseEvent *event) override;
+  // The close button leaves as "戻る" does, so unsaved edits are not dropped without a word.
+  PersonClose closedByPerson() override;
 
  private:
   void buildEditorPanel();
@@ -81,7 +83,6 @@ class FrmTimeData : public Window {
   int selectionEndRow_ = 0;  // last row of the Shift+Down copy, == row_ when none
   bool loaded_ = false;      // the file has been read at least once
   bool busy_ = false;        // saving or leaving; they let window messages run
-  bool leaving_ = false;
 };
 
 }  // namespace minatori
