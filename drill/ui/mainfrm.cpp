@@ -201,6 +201,7 @@ void MainFrm::buildTestPanel() {
   }
 
   label9_ = makeLabel(picture1_, QStringLiteral("Label9"));
+  label9_->setFont(itemFont);  // the right event, as large as the boxes' texts
   setBackground(label9_, QColor(0, 255, 0));
   label9_->setFrameShape(QFrame::Box);
   label9_->setAlignment(Qt::AlignCenter);

@@ -13,12 +13,14 @@
 #include "app/configuration.h"
 #include "app/levelcatalogue.h"
 #include "app/ui/application.h"
+#include "app/ui/basefrm.h"
 #include "drill/ui/mainfrm.h"
 #include "platform/textfile.h"
 #include "results/resultslog.h"
 #include "results/ui/frmsyuuryou.h"
 #include "platform/random.h"
 #include "progress/ui/seisekitime1.h"
+#include "tests/support/roads.h"
 #include "tests/support/testinstallation.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
@@ -28,13 +30,16 @@ using namespace minatori::test;
 
 namespace {
 
-// Forty events four to nine years apart, categories mixed.
-QString historyCsv() {
+// Forty events four to nine years apart, categories mixed; `longText`
+// gives every event a text that takes several lines in a box.
+QString historyCsv(bool longText = false) {
   QString text = QStringLiteral("学年,年,月,日,分類,できごと,よみ,備考\r\n");
   int year = 1500;
+  const QString event = longText ? QStringLiteral("諸国の大名が集まって長い会議を重ね新しい決まりを定めたできごと%1")
+                                 : QStringLiteral("できごと%1");
   for (int i = 1; i <= 40; ++i) {
     year += 4 + i % 6;
-    text += QStringLiteral("1,%1,,,%2,できごと%3,%4,\r\n").arg(year).arg(i % 3 + 1).arg(i).arg(QChar(u'あ' + i));
+    text += QStringLiteral("1,%1,,,%2,%3,%4,\r\n").arg(year).arg(i % 3 + 1).arg(event.arg(i)).arg(QChar(u'あ' + i));
   }
   return text;
 }
@@ -53,17 +58,21 @@ class MainFrmWindowTest : public QObject {
   struct Run : WindowRun {
     MainFrm *drill = nullptr;
 
+    // The student's road to the level: the name list, the progress screen,
+    // the level's key.
     void open(int level, const QString &csv = historyCsv(), int target = 45, int lowest = 60) {
       TestInstallation::writeCp932(inst.contentFolder() + QStringLiteral("歴史年2001.CSV"), csv);
       makeApp();
-      loadConfiguration(app->state(), inst.programFolder());
-      buildLevelCatalogue(app->state());
-      app->state().currentLevel = static_cast<qint16>(level);
+      startUp(*app);
+      progress = chooseOnNameList(*app, kStudent);
+      QVERIFY(progress && progress->ready());
       app->state().criteria[static_cast<size_t>(level)].targetTime = target;
       app->state().criteria[static_cast<size_t>(level)].lowestTime = lowest;
-      startDrill(*app);
+      typeKeys(progress, levelKey(level));
       drill = app->windows().find<MainFrm>();
     }
+    static constexpr int kStudent = 101;  // of the demo roster
+    seisekitime1 *progress = nullptr;
     template <class W>
     W *child(const QString &name) const {
       return drill->findChild<W *>(name);
@@ -323,7 +332,7 @@ class MainFrmWindowTest : public QObject {
 
   void practiceCardsShowAYearThenItsEvent() {
     Run run;
-    run.open(1);
+    run.open(1, historyCsv(true));
     auto *year = run.child<QLabel>(QStringLiteral("Label12_0"));
     auto *event = run.child<QLabel>(QStringLiteral("Label12_1"));
     QCOMPARE(year->text(), QString::number(run.drill->rows().row(1).year));
@@ -334,6 +343,7 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(reveal->interval(), 1000);
     run.drill->timer2Tick0();
     QCOMPARE(event->text(), run.drill->rows().row(1).eventText);
+    QVERIFY(event->font().pointSize() < 72);  // made smaller to fit
     QTest::mouseClick(run.child<QPushButton>(QStringLiteral("Command10")), Qt::LeftButton);
     QVERIFY(run.app->state().practiceCards.isLearnt(1));
     QTest::mouseClick(run.child<QRadioButton>(QStringLiteral("Option1_5")), Qt::LeftButton, {}, QPoint(8, 15));
@@ -342,6 +352,7 @@ class MainFrmWindowTest : public QObject {
     run.drill->timer2Tick1();
     QCOMPARE(year->text(), QString::number(run.drill->rows().row(2).year));
     QCOMPARE(event->text(), QStringLiteral("?"));
+    QCOMPARE(event->font().pointSize(), 72);
     QTest::mouseClick(run.child<QPushButton>(QStringLiteral("Command9")), Qt::LeftButton);
     QVERIFY(!run.app->windows().find<MainFrm>());
     QVERIFY(run.app->windows().find<seisekitime1>());
@@ -394,15 +405,71 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(run.audio.played.size(), sounds);
   }
 
-  void aTableThatCannotMakeAQuestionSaysSoAndCloses() {
+  // A drill that ends while it is being set up hands back to a progress
+  // screen that works: shown, ready for keys, the wait window gone.
+  void anAttemptThatEndsAtOnceReturnsToAWorkingProgressScreen_data() {
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("csv");
+    QTest::addColumn<QString>("message");
+    // Three events of one year: no question can be drawn.
+    QTest::newRow("no question") << 4 << QStringLiteral("h,,,,,,,\r\n1,1600,,,1,a,あ,\r\n1,1600,,,2,b,い,\r\n1,1600,,,3,c,う,\r\n")
+                                 << QStringLiteral("問題を作れません\r\n");
+    // No event of level group 1: the practice has no first card.
+    QTest::newRow("no card") << 1 << QStringLiteral("h,,,,,,,\r\n2,1600,,,1,a,あ,\r\n") << QString();
+  }
+  void anAttemptThatEndsAtOnceReturnsToAWorkingProgressScreen() {
+    QFETCH(int, level);
+    QFETCH(QString, csv);
+    QFETCH(QString, message);
     Run run;
-    run.open(4, QStringLiteral("h,,,,,,,\r\n1,1600,,,1,a,あ,\r\n1,1600,,,2,b,い,\r\n1,1600,,,3,c,う,\r\n"));
-    QCOMPARE(run.messages.shown.size(), size_t(1));
-    const ShownMessage &m = run.messages.shown.front();
-    QVERIFY(m.text.startsWith(QStringLiteral("問題を作れません\r\n")));
-    QVERIFY(m.text.contains(QStringLiteral("歴史年2001.CSV")));
+    run.open(level, csv);
+    if (message.isEmpty()) {
+      QVERIFY(run.messages.shown.empty());
+    } else {
+      QCOMPARE(run.messages.shown.size(), size_t(1));
+      QVERIFY(run.messages.shown.front().text.startsWith(message));
+      QVERIFY(run.messages.shown.front().text.contains(QStringLiteral("歴史年2001.CSV")));
+    }
     QVERIFY(!run.app->windows().find<MainFrm>());
+    QVERIFY(!run.app->windows().find<BASEFRM>());
     QVERIFY(!run.app->hasEnded());
+    auto *progress = run.app->windows().find<seisekitime1>();
+    QVERIFY(progress && progress->isVisible() && progress->ready());
+    QVERIFY(!QFile::exists(resultsLogPath(run.app->state())));
+    // The student goes on from there: "0" back to the names.
+    typeKeys(progress, QStringLiteral("0"));
+    QVERIFY(run.app->windows().find<namesel>());
+  }
+
+  // The right event and its "O.K." stay whole inside the board, under the
+  // box or, near the bottom, over it; Enter on the focused "O.K." ends it.
+  void theCorrectionStaysInsideTheBoard_data() {
+    QTest::addColumn<int>("box");
+    for (int k = 1; k <= 5; ++k) QTest::newRow(qPrintable(QStringLiteral("box %1").arg(k))) << k;
+  }
+  void theCorrectionStaysInsideTheBoard() {
+    QFETCH(int, box);
+    Run run;
+    run.open(4, historyCsv(true));  // 5 items a question
+    QListWidget *list = run.list();
+    pressKey(run.drill, Qt::Key_Home);
+    if (list->currentItem()->text() == run.entryOf(box)) pressKey(run.drill, Qt::Key_Down);
+    typeKeys(run.drill, QString::number(box));  // a wrong event on the box
+    auto *label9 = run.child<QLabel>(QStringLiteral("Label9"));
+    auto *ok = run.child<QPushButton>(QStringLiteral("Command12"));
+    QVERIFY(label9->isVisible() && ok->isVisible());
+    const QRect board = run.child<QWidget>(QStringLiteral("Picture1"))->rect();
+    const QRect boxRect = run.box(box)->geometry();
+    QVERIFY2(board.contains(label9->geometry()), qPrintable(QStringLiteral("%1 %2").arg(label9->y()).arg(label9->height())));
+    QVERIFY(board.contains(ok->geometry()));
+    QVERIFY(!label9->geometry().intersects(boxRect) && !ok->geometry().intersects(boxRect));
+    QVERIFY(!label9->geometry().intersects(ok->geometry()));
+    QCOMPARE(label9->x(), boxRect.x());
+    QVERIFY(label9->height() >= label9->heightForWidth(label9->width()));  // every line of the event
+    QCOMPARE(run.drill->focusWidget(), ok);
+    pressKey(run.drill, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(!ok->isVisible() && !label9->isVisible());
+    QCOMPARE(run.drill->focusWidget(), list);
   }
 
   void aPracticeLevelShowsThePracticePanel() {

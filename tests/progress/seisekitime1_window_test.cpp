@@ -4,6 +4,8 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QProgressBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +16,8 @@
 
 #include "app/configuration.h"
 #include "app/levelcatalogue.h"
+#include "app/ui/basefrm.h"
+#include "app/ui/frmver.h"
 #include "drill/ui/mainfrm.h"
 #include "results/resultslog.h"
 #include "results/tallies.h"
@@ -22,6 +26,7 @@
 #include "roster/ui/namesel.h"
 #include "teacher/ui/frmdata.h"
 #include "teacher/ui/frmtimedata.h"
+#include "tests/support/roads.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
 
@@ -47,8 +52,8 @@ class Seisekitime1WindowTest : public QObject {
   struct Run : WindowRun {
     seisekitime1 *screen = nullptr;
 
-    Run() {
-      TestInstallation::writeCp932(inst.dataFolder() + QStringLiteral("新名簿.txt"), kRoster);
+    explicit Run(const QString &roster = kRoster) {
+      TestInstallation::writeCp932(inst.dataFolder() + QStringLiteral("新名簿.txt"), roster);
       makeApp();
       ProgramState &s = app->state();
       loadConfiguration(s, inst.programFolder());
@@ -97,7 +102,34 @@ class Seisekitime1WindowTest : public QObject {
       return out;
     }
     void click(const QString &name) const { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton, {}, QPoint(6, 8)); }
+
+    // The student's road from start-up: the name list, the student's row, "1".
+    seisekitime1 *arrive(int student) {
+      startUp(*app);
+      screen = chooseOnNameList(*app, student);
+      return screen;
+    }
+    // The teacher's password panel opened, and the password typed.
+    void typePassword(const QString &password) {
+      click(QStringLiteral("Command8"));
+      typeKeys(screen, password);
+    }
+    // One question's items answered with the keyboard: each event chosen in
+    // the list with the arrow keys, then the number of its box.
+    static void answerByKeys(MainFrm *drill) {
+      auto *list = drill->findChild<QListWidget *>(QStringLiteral("List1"));
+      const int items = drill->question().itemCount;
+      for (int k = 1; k <= items; ++k) {
+        const QString entry = drill->rows().row(drill->question().items[static_cast<size_t>(k - 1)].row).listEntry();
+        const int row = list->row(list->findItems(entry, Qt::MatchExactly).front());
+        pressKey(drill, Qt::Key_Home);
+        for (int i = 0; i < row; ++i) pressKey(drill, Qt::Key_Down);
+        typeKeys(drill, QString::number(k));
+      }
+    }
   };
+
+  enum class Road { Names, Version, Progress, Drill, EndScreen, CriteriaEditor, ResultsManager };
 
  private Q_SLOTS:
   void theColumnsShowGoalsAndResults() {
@@ -162,13 +194,16 @@ class Seisekitime1WindowTest : public QObject {
     // Nothing starts while the password panel is up.
     QTest::mouseClick(run.child<QPushButton>(QStringLiteral("Command4_2")), Qt::LeftButton);
     QVERIFY(!run.app->windows().find<MainFrm>());
-    QTest::keyClicks(run.child<QLineEdit>(QStringLiteral("Text2")), QStringLiteral("wrong"));
+    typeKeys(run.screen, QStringLiteral("wrong"));
     run.click(QStringLiteral("Command10_1"));
     QCOMPARE(run.messages.shown.size(), size_t(1));
     QCOMPARE(run.messages.shown[0].text, QStringLiteral("パスワードを入力して下さい"));
     QVERIFY(!run.app->windows().find<FrmTimeData>());
     QVERIFY(run.app->windows().find<seisekitime1>());
-    run.child<QLineEdit>(QStringLiteral("Text2"))->setText(run.app->state().teacherPassword);
+    // Back into the box, all of it selected, the right password over it.
+    QTest::mouseClick(run.child<QLineEdit>(QStringLiteral("Text2")), Qt::LeftButton);
+    pressKey(run.screen, Qt::Key_A, Qt::ControlModifier);
+    typeKeys(run.screen, run.app->state().teacherPassword);
     run.click(QStringLiteral("Command10_1"));
     FrmTimeData *editor = run.app->windows().find<FrmTimeData>();
     QVERIFY(editor);
@@ -179,11 +214,125 @@ class Seisekitime1WindowTest : public QObject {
     run.screen = run.app->windows().find<seisekitime1>();
     QVERIFY(run.screen);
     // The other tool: the results-data manager.
-    run.click(QStringLiteral("Command8"));
-    run.child<QLineEdit>(QStringLiteral("Text2"))->setText(run.app->state().teacherPassword);
+    run.typePassword(run.app->state().teacherPassword);
     run.click(QStringLiteral("Command10_0"));
     QVERIFY(run.app->windows().find<FrmData>());
     QVERIFY(!run.app->windows().find<seisekitime1>());
+  }
+
+  // Every character typed into the password box lands there, digits and
+  // "a".."d" too (they start levels elsewhere on the screen), shown as "*".
+  void theTeacherTypesThePassword_data() {
+    QTest::addColumn<QString>("password");
+    QTest::newRow("the demo's") << QStringLiteral("hikari");
+    QTest::newRow("digits") << QStringLiteral("2468");
+    QTest::newRow("level letters and 0") << QStringLiteral("dc0ba1");
+  }
+  void theTeacherTypesThePassword() {
+    QFETCH(QString, password);
+    Run run;
+    run.arrive(900);
+    run.app->state().teacherPassword = password;
+    run.typePassword(password);
+    auto *box = run.child<QLineEdit>(QStringLiteral("Text2"));
+    QCOMPARE(box->text(), password);
+    QCOMPARE(box->displayText(), QString(password.size(), u'*'));
+    QVERIFY(!run.app->windows().find<MainFrm>());
+    QVERIFY(!run.app->windows().find<namesel>());
+    run.click(QStringLiteral("Command10_1"));
+    QVERIFY(run.app->windows().find<FrmTimeData>());
+    QVERIFY(run.messages.shown.empty());
+  }
+
+  // The close button of each screen: the working screens end the program
+  // normally; the end screen stays; the teacher tools go back as "戻る"
+  // does; the version window goes back to the names.
+  void theCloseButtonOnEveryScreen_data() {
+    QTest::addColumn<Road>("road");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("name list") << Road::Names << true;
+    QTest::newRow("version window") << Road::Version << false;
+    QTest::newRow("progress screen") << Road::Progress << true;
+    QTest::newRow("drill, unfinished") << Road::Drill << true;
+    QTest::newRow("end screen") << Road::EndScreen << false;
+    QTest::newRow("criteria editor") << Road::CriteriaEditor << false;
+    QTest::newRow("results-data manager") << Road::ResultsManager << false;
+  }
+  void theCloseButtonOnEveryScreen() {
+    QFETCH(Road, road);
+    QFETCH(bool, ends);
+    Run run;
+    run.clock.setAutoAdvanceMs(10);
+    QWidget *target = nullptr;
+    auto *names = &startUp(*run.app);
+    if (road == Road::Names) target = names;
+    if (road == Road::Version) {
+      QTest::mouseClick(names->findChild<QLabel *>(QStringLiteral("Label4")), Qt::LeftButton);
+      target = run.app->windows().find<frmver>();
+    }
+    if (road >= Road::Progress) {
+      run.screen = chooseOnNameList(*run.app, road >= Road::CriteriaEditor ? 900 : 7);
+      target = run.screen;
+    }
+    if (road == Road::Drill || road == Road::EndScreen) {
+      typeKeys(run.screen, QStringLiteral("2"));
+      MainFrm *drill = run.app->windows().find<MainFrm>();
+      target = drill;
+      for (int question = 1; question <= (road == Road::Drill ? 1 : 3); ++question) Run::answerByKeys(drill);
+      if (road == Road::EndScreen) target = run.app->windows().find<FrmSyuuryou>();
+    }
+    if (road == Road::CriteriaEditor || road == Road::ResultsManager) {
+      run.typePassword(run.app->state().teacherPassword);
+      run.click(road == Road::CriteriaEditor ? QStringLiteral("Command10_1") : QStringLiteral("Command10_0"));
+      target = road == Road::CriteriaEditor ? static_cast<QWidget *>(run.app->windows().find<FrmTimeData>())
+                                            : run.app->windows().find<FrmData>();
+    }
+    QVERIFY(target && target->isVisible());
+    const bool recorded = QFile::exists(resultsLogPath(run.app->state()));
+    closeWithTitleBarButton(target);
+    QCOMPARE(run.app->hasEnded(), ends);
+    if (ends) {
+      QCOMPARE(run.app->exitCode(), 0);
+      QVERIFY(run.app->windows().openWindows().empty());
+      QCOMPARE(QFile::exists(resultsLogPath(run.app->state())), recorded);  // nothing of the unfinished attempt
+      return;
+    }
+    if (road == Road::EndScreen) {
+      QVERIFY(target->isVisible());
+      return;
+    }
+    QVERIFY(!target->isVisible());
+    if (road == Road::Version) {
+      QVERIFY(names->isVisible());
+    } else {
+      run.screen = run.app->windows().find<seisekitime1>();
+      QVERIFY(run.screen && run.screen->isVisible() && run.screen->ready());
+    }
+  }
+
+  // The scroll position is the student's for the whole run: a practice and
+  // its end, or the way back through the names, keep it.
+  void theFirstVisibleLevelOutlivesTheScreen() {
+    Run run;
+    run.arrive(7);
+    auto *scroll = run.child<QScrollBar>(QStringLiteral("HScroll1"));
+    const int first = run.child<QWidget>(QStringLiteral("List5_1"))->x();
+    for (int i = 0; i < 2; ++i)  // the arrow at the right end
+      QTest::mouseClick(scroll, Qt::LeftButton, {}, QPoint(scroll->width() - 4, scroll->height() / 2));
+    QCOMPARE(run.app->state().firstVisibleLevel, qint16(3));
+    typeKeys(run.screen, QStringLiteral("5"));  // a practice level
+    MainFrm *drill = run.app->windows().find<MainFrm>();
+    QVERIFY(drill);
+    QTest::mouseClick(drill->findChild<QPushButton *>(QStringLiteral("Command9")), Qt::LeftButton);  // 練習終了
+    run.screen = run.app->windows().find<seisekitime1>();
+    QVERIFY(run.screen && run.screen->ready());
+    QVERIFY(!run.app->windows().find<BASEFRM>());
+    QCOMPARE(run.child<QScrollBar>(QStringLiteral("HScroll1"))->value(), 3);
+    QCOMPARE(run.child<QWidget>(QStringLiteral("List5_3"))->x(), first);
+    typeKeys(run.screen, QStringLiteral("0"));
+    run.screen = chooseOnNameList(*run.app, 7);
+    QVERIFY(run.screen);
+    QCOMPARE(run.child<QWidget>(QStringLiteral("List5_3"))->x(), first);
   }
 
   void columnGeometryAndScrolling() {
@@ -261,13 +410,30 @@ class Seisekitime1WindowTest : public QObject {
     QVERIFY(rows.join(u'|').contains(QStringLiteral("------")));  // 小野 has no time
     // Only the 小３ students, each with the rank among all.
     auto *groups = run.child<QComboBox>(QStringLiteral("Combo1"));
-    groups->setCurrentIndex(groups->findText(QStringLiteral("小３")));
-    Q_EMIT groups->activated(groups->currentIndex());
+    chooseInCombo(groups, QStringLiteral("小３"));
     const QStringList third = run.rows(2);
     QVERIFY(!third.join(u'|').contains(QStringLiteral("上田")));
     QVERIFY(third[0].startsWith(QStringLiteral(" 1③伊藤翔")));
     QVERIFY(run.screen->ready());
     QVERIFY(run.child<QPushButton>(QStringLiteral("Command1"))->isEnabled());
+  }
+
+  // Ranks past 9 stay in rank order; students without a result come last.
+  void rankTenAndOnStandAboveTheUnranked() {
+    QString roster;
+    for (int n = 21; n <= 33; ++n) roster += QStringLiteral("%1,2017,0,0,\"生徒%1\",0,,\r\n").arg(n);
+    Run run(roster);
+    run.choose(21);
+    for (int n = 21; n <= 32; ++n) run.attempts(n, 2, {20 + n});  // 生徒33 has no result
+    run.open();
+    run.click(QStringLiteral("Option2_0"));
+    run.click(QStringLiteral("Option1_1"));
+    QStringList ranks;
+    for (const QString &row : run.rows(2)) ranks << row.left(2);
+    QCOMPARE(ranks, (QStringList{QStringLiteral(" 1"), QStringLiteral(" 2"), QStringLiteral(" 3"), QStringLiteral(" 4"),
+                                 QStringLiteral(" 5"), QStringLiteral(" 6"), QStringLiteral(" 7"), QStringLiteral(" 8"),
+                                 QStringLiteral(" 9"), QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("12"),
+                                 QStringLiteral("--")}));
   }
 
   void todaysAttemptsAndTheTimedOutOne() {
@@ -296,6 +462,8 @@ class Seisekitime1WindowTest : public QObject {
     QCOMPARE(run.child<QListWidget>(QStringLiteral("List3"))->count(), 12);
     QCOMPARE(run.child<QListWidget>(QStringLiteral("List2"))->count(), 6);
     QCOMPARE(run.screen->sheetStudent(), 7);
+    // The view's own bar has run through the log's three records.
+    QCOMPARE(run.child<QProgressBar>(QStringLiteral("ProgressBar2"))->value(), 3);
     QVERIFY(run.child<QPushButton>(QStringLiteral("Command1"))->isEnabled());
     QVERIFY(run.child<QPushButton>(QStringLiteral("Command4_2"))->isEnabled());
     run.click(QStringLiteral("Option2_0"));
@@ -354,10 +522,10 @@ class Seisekitime1WindowTest : public QObject {
   void theWholeRoadOfOneAttempt() {
     Run run;
     run.clock.setAutoAdvanceMs(10);
-    auto &names = run.app->windows().show<namesel>();
+    auto &names = startUp(*run.app);
     auto *list = names.findChild<QListWidget *>(QStringLiteral("List1"));
-    list->setCurrentRow(1);  // 青木さくら
-    QTest::keyClick(list, Qt::Key_Return);
+    clickRow(list, 1);  // 青木さくら
+    pressKey(&names, Qt::Key_Return);
     run.screen = run.app->windows().find<seisekitime1>();
     QVERIFY(run.screen && run.screen->ready());
     QVERIFY(!run.app->windows().find<namesel>());
@@ -365,16 +533,15 @@ class Seisekitime1WindowTest : public QObject {
     MainFrm *drill = run.app->windows().find<MainFrm>();
     QVERIFY(drill);
     QVERIFY(!run.app->windows().find<seisekitime1>());
-    for (int question = 1; question <= 3; ++question)
-      for (int k = 1; k <= 3; ++k)
-        dropText(drill->findChild<QWidget *>(QStringLiteral("Label2_%1").arg(k)),
-                 drill->rows().row(drill->question().items[static_cast<size_t>(k - 1)].row).listEntry());
+    for (int question = 1; question <= 3; ++question) Run::answerByKeys(drill);
     FrmSyuuryou *end = run.app->windows().find<FrmSyuuryou>();
     QVERIFY(end);
     end->timer1Tick();
-    QTest::mouseClick(end->findChild<QPushButton *>(QStringLiteral("Command4")), Qt::LeftButton);
+    pressKey(end, Qt::Key_Enter, Qt::KeypadModifier);  // on the focused "メニューへ"
     run.screen = run.app->windows().find<seisekitime1>();
     QVERIFY(run.screen && run.screen->ready());
+    QVERIFY(!run.app->windows().find<FrmSyuuryou>());
+    QVERIFY(!run.app->windows().find<BASEFRM>());
     const auto records = readResultRecords(resultsLogPath(run.app->state()));
     QCOMPARE(records.size(), size_t(1));
     QCOMPARE(records[0].studentNumber, qint16(7));

@@ -9,12 +9,14 @@
 #include "app/configuration.h"
 #include "app/levelcatalogue.h"
 #include "app/ui/application.h"
+#include "app/ui/basefrm.h"
 #include "drill/ui/mainfrm.h"
 #include "platform/random.h"
 #include "progress/ui/seisekitime1.h"
 #include "results/resultslog.h"
 #include "results/tallies.h"
 #include "results/ui/frmsyuuryou.h"
+#include "tests/support/roads.h"
 #include "tests/support/testinstallation.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
@@ -82,9 +84,12 @@ class FrmSyuuryouWindowTest : public QObject {
     QVERIFY(run.shown("Command4"));
     saveScreenshot(run.end, QStringLiteral("frmsyuuryou"));
     QVERIFY(run.shown("Command5"));
-    QTest::mouseClick(run.end->findChild<QPushButton *>(QStringLiteral("Command4")), Qt::LeftButton);
+    // Enter presses the focused "メニューへ"; the wait window does not stay behind.
+    QCOMPARE(run.end->focusWidget(), run.end->findChild<QPushButton *>(QStringLiteral("Command4")));
+    pressKey(run.end, Qt::Key_Return);
     QVERIFY(!run.app->windows().find<FrmSyuuryou>());
     QVERIFY(run.app->windows().find<seisekitime1>());
+    QVERIFY(!run.app->windows().find<BASEFRM>());
   }
 
   void aTimedOutAttemptHasNoRecordAndNoSound() {
@@ -147,6 +152,29 @@ class FrmSyuuryouWindowTest : public QObject {
     run.finish(12, 35);  // still cleared, already before: the panel but no sound
     QVERIFY(run.shown("Picture1"));
     QVERIFY(!run.lastSound().endsWith(QStringLiteral("合格.wav")));
+  }
+
+  // A button tick that falls due while the sounds play (an overdue timer
+  // runs in the activation's "let pending messages run") waits for them.
+  void theButtonsComeOnlyAfterTheSounds() {
+    Run run;
+    run.earlier(12, {30});
+    bool panelWhileClearSound = false, buttonWhileClearSound = true;
+    run.audio.onPlay = [&](const QString &wav) {
+      FrmSyuuryou *end = run.app->windows().find<FrmSyuuryou>();
+      if (wav.endsWith(QStringLiteral("最高1.wav"))) end->timer1Tick();
+      if (wav.endsWith(QStringLiteral("合格.wav"))) {
+        panelWhileClearSound = !end->findChild<QWidget *>(QStringLiteral("Picture1"))->isHidden();
+        buttonWhileClearSound = !end->findChild<QWidget *>(QStringLiteral("Command4"))->isHidden();
+      }
+    };
+    run.finish(12, 25);  // a new best of everybody, and the last level cleared
+    QVERIFY(panelWhileClearSound);
+    QVERIFY(!buttonWhileClearSound);
+    // The tick has run once the activation has finished.
+    QVERIFY(run.shown("Command4"));
+    QVERIFY(!run.shown("Picture1"));
+    QCOMPARE(run.end->focusWidget(), run.end->findChild<QPushButton *>(QStringLiteral("Command4")));
   }
 
   void aClearCountOf9999HoldsBackTheFinalPicture() {

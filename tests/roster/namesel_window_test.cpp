@@ -19,6 +19,7 @@
 #include "results/resultslog.h"
 #include "roster/ui/namesel.h"
 #include "tests/support/testinstallation.h"
+#include "tests/support/roads.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
 
@@ -73,10 +74,7 @@ class NameselWindowTest : public QObject {
     }
     QString display() const { return child<QLabel>("Label1")->text(); }
     void chooseGroup(const QString &group) {
-      auto *combo = child<QComboBox>("Combo1");
-      const int i = combo->findText(group);
-      combo->setCurrentIndex(i);
-      Q_EMIT combo->activated(i);
+      chooseInCombo(child<QComboBox>("Combo1"), group);
     }
     int rowOf(const QString &start) const {
       const QStringList r = rows();
@@ -150,10 +148,10 @@ class NameselWindowTest : public QObject {
   void rowZeroThenOneOnlyPlaysTheRefusal() {
     Run run;
     run.open();
-    run.list()->setCurrentRow(1);
+    clickRow(run.list(), 1);
     QCOMPARE(run.display(), QStringLiteral("小3 青木さくら　"));  // the first 10 characters
     QCOMPARE(run.screen->selectedNumber(), 17);
-    run.list()->setCurrentRow(0);
+    clickRow(run.list(), 0);
     QCOMPARE(run.display(), QStringLiteral("名前を選びなさい"));
     QTest::keyClick(run.list(), Qt::Key_1);
     QCOMPARE(run.audio.played.size(), 1);
@@ -186,7 +184,7 @@ class NameselWindowTest : public QObject {
     Run run;
     run.open();
     run.app->state().roster.gradeLabelByNumber[20] = QString();
-    run.list()->setCurrentRow(run.rowOf(QStringLiteral("高2")));
+    clickRow(run.list(), run.rowOf(QStringLiteral("高2")));
     QTest::keyClick(run.list(), Qt::Key_1);
     QCOMPARE(run.app->state().studentNumber, qint16(20));
     QCOMPARE(run.app->state().studentGradeLabel, QString());
@@ -224,7 +222,7 @@ class NameselWindowTest : public QObject {
     saveScreenshot(v, QStringLiteral("frmver"));
     const QRect owner = run.screen->frameGeometry();
     QCOMPARE(v->pos(), owner.topLeft() + QPoint((owner.width() - v->width()) / 2, (owner.height() - v->height()) / 2));
-    run.list()->setCurrentRow(1);
+    clickRow(run.list(), 1);
     const QStringList before = run.rows();
     QTest::mouseClick(v->findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
     QVERIFY(!run.app->windows().find<frmver>());

@@ -19,6 +19,7 @@
 #include "results/resultslog.h"
 #include "teacher/resultsdata.h"
 #include "teacher/ui/frmdata.h"
+#include "tests/support/roads.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
 
@@ -107,8 +108,7 @@ class FrmDataWindowTest : public QObject {
       auto *combo = child<QComboBox>("Combo1");
       for (int i = 0; i < combo->count(); ++i)
         if (combo->itemText(i).startsWith(start)) {
-          combo->setCurrentIndex(i);
-          Q_EMIT combo->activated(i);
+          chooseInCombo(combo, combo->itemText(i));
           return;
         }
       QFAIL("no such chooser item");

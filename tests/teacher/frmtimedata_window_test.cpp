@@ -2,14 +2,12 @@
 // its grid, edit box and buttons.
 
 #include <QClipboard>
-#include <QCloseEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QtTest/qtestspontaneevent.h>
 
 #include "app/configuration.h"
 #include "app/ui/application.h"
@@ -18,6 +16,7 @@
 #include "results/resultslog.h"
 #include "teacher/ui/frmtimedata.h"
 #include "tests/support/testinstallation.h"
+#include "tests/support/roads.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
 
@@ -235,9 +234,7 @@ class FrmTimeDataWindowTest : public QObject {
     run.open();
     run.type(QStringLiteral("0"));
     run.messages.answers = {MessageAnswer::No};
-    QCloseEvent close;
-    QSpontaneKeyEvent::setSpontaneous(&close);
-    qApp->notify(run.w, &close);  // as the window system sends it; sendEvent would clear the flag
+    closeWithTitleBarButton(run.w);
     QCOMPARE(run.messages.shown.size(), size_t{1});
     QVERIFY(run.left());
   }

@@ -1,0 +1,87 @@
+#pragma once
+// A person's input for window tests: clicks and keys sent to the widget that
+// has the focus (so the application-wide filters see them as they see
+// typing), the close button of the title bar, and the first steps of a
+// student's road: the name list, then a level from the progress screen.
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QListWidget>
+#include <QTest>
+#include <QWindow>
+
+#include "app/configuration.h"
+#include "app/ui/application.h"
+#include "progress/ui/seisekitime1.h"
+#include "roster/roster.h"
+#include "roster/ui/namesel.h"
+
+namespace minatori::test {
+
+// Where the keyboard's input goes in `window`: its focus widget, or the window.
+inline QWidget *focusIn(QWidget *window) {
+  QWidget *f = window->focusWidget();
+  return f ? f : window;
+}
+
+// Typed on the keyboard while `window` is in front.
+inline void typeKeys(QWidget *window, const QString &keys) { QTest::keyClicks(focusIn(window), keys); }
+inline void pressKey(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QTest::keyClick(focusIn(window), key, modifiers);
+}
+
+// The title bar's close button: the window system asks the window to close,
+// and the toolkit delivers that as a spontaneous close, as on a real screen.
+inline void closeWithTitleBarButton(QWidget *window) {
+  QCloseEvent close;
+  QCoreApplication::sendEvent(window->windowHandle(), &close);
+}
+
+// A click in the middle of a list row.
+inline void clickRow(QListWidget *list, int row) {
+  QListWidgetItem *item = list->item(row);
+  list->scrollToItem(item);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+// A drop-down list opened with a click on its arrow, `text` reached with the arrow keys
+// and taken with Enter. (A click in the list just after it opened is ignored
+// by design, and no test waits for real time.)
+inline void chooseInCombo(QComboBox *combo, const QString &text) {
+  QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(combo->width() - 6, combo->height() / 2));
+  QAbstractItemView *view = combo->view();
+  const int target = combo->findText(text);
+  for (int row = combo->currentIndex(); row < target; ++row) QTest::keyClick(view, Qt::Key_Down);
+  for (int row = combo->currentIndex(); row > target; --row) QTest::keyClick(view, Qt::Key_Up);
+  QTest::keyClick(view, Qt::Key_Return);
+}
+
+// The key that starts `level` on the progress screen: "1".."9", then "a".."d".
+inline QString levelKey(int level) {
+  return level <= 9 ? QString::number(level) : QString(QChar(u'a' + (level - 10)));
+}
+
+// Start-up as the splash carries it out: configuration read, the name list shown.
+inline namesel &startUp(Application &app) {
+  loadConfiguration(app.state(), app.programFolder());
+  return app.windows().show<namesel>();
+}
+
+// On the name list: the student's row clicked, then "1" (O.K.). Returns the
+// progress screen that has taken over.
+inline seisekitime1 *chooseOnNameList(Application &app, int student) {
+  namesel *names = app.windows().find<namesel>();
+  if (!names) return nullptr;
+  const QString name = trimBlanks(app.state().roster.nameByNumber[static_cast<size_t>(student)]);
+  auto *list = names->findChild<QListWidget *>(QStringLiteral("List1"));
+  for (int row = 1; row < list->count(); ++row)
+    if (list->item(row)->text().section(u' ', 1).startsWith(name)) {
+      clickRow(list, row);
+      typeKeys(names, QStringLiteral("1"));
+      return app.windows().find<seisekitime1>();
+    }
+  return nullptr;
+}
+
+}  // namespace minatori::test
