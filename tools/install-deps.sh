@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libicu-dev libsdl2-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  xvfb xauth xdotool
+  xvfb xauth xdotool libx11-dev
   clang libclang-rt-14-dev
 )
 

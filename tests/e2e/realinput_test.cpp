@@ -1,7 +1,10 @@
 // The built program on an X server of its own, driven by real mouse and key
 // input through xdotool: a student is chosen, level 2 is answered once with a
 // wrong drop among the right ones, timed out once, and the student leaves for
-// the program menu. The results log is then checked byte by byte.
+// the program menu; the results log is then checked byte by byte. A student
+// closes the drill in the middle of an attempt with the title bar's close
+// button; a teacher types the password, opens the criteria editor and closes
+// the windows the same way.
 //
 //   realinput_test <path of the minatori executable>
 //
@@ -41,6 +44,7 @@
 #include "platform/clock.h"
 #include "platform/twips.h"
 #include "results/seisekikiroku.h"
+#include "tests/e2e/xclose.h"
 #include "tests/support/testinstallation.h"
 #include "tools/installation.h"
 
@@ -228,13 +232,18 @@ QString historyCsv() {
   return text;
 }
 
-// Three students; the test chooses the second, on row 2 under the placeholder row.
+// Three students and a teacher; the tests choose the second student, on row
+// 2 under the placeholder row, or the teacher on row 4.
 constexpr qint16 kStudent = 302;
 const QString kRosterText = QStringLiteral(
     "301,2014,0,0,\"港野はると\",0,\"\",\"\"\r\n"
     "302,2014,0,0,\"浜辺みお\",0,\"\",\"\"\r\n"
-    "303,2014,0,0,\"岬そら\",0,\"\",\"\"\r\n");
+    "303,2014,0,0,\"岬そら\",0,\"\",\"\"\r\n"
+    "304,1980,0,0,\"灯台先生\",0,\"\",\"\"\r\n");
 constexpr int kStudentRow = 2;
+constexpr int kTeacherRow = 4;
+// The demo's teacher password (共通データ.txt).
+const QString kPassword = QStringLiteral("hikari");
 
 // Level 2's lowest time: the drill times out after five times this.
 constexpr int kLowestTime = 4;
@@ -256,6 +265,10 @@ const QRect kNameListRect(twips(90), twips(2790), twips(15090), twips(8295));
 const QPoint kNameOk(724 + 60, 88 + 30);
 // The end screen's "メニューへ" (Command4).
 const QPoint kEndToMenu(232 + 120, 600 + 40);
+// The progress screen's "データ処理" (Command8), and "合格タイムデータ変更"
+// (Command10_1) on the password panel Picture7 at (612, 84) (seisekitime1.cpp).
+const QPoint kDataButton(896 + 60, 50 + 14);
+const QPoint kCriteriaButton(612 + 202 + 90, 84 + 78 + 15);
 
 class RealInputTest : public ::testing::Test {
  protected:
@@ -390,6 +403,38 @@ class RealInputTest : public ::testing::Test {
     return {};
   }
 
+  // The close button of the window's title bar, as a window manager sends it.
+  void closeWithTitleBarButton(const QString &id) {
+    step(QStringLiteral("the close button of window %1").arg(id));
+    EXPECT_TRUE(sendCloseRequest(g_display.toLocal8Bit().constData(), id.toULong()));
+  }
+  // The name list's row `row`, then O.K.: the progress screen, or empty.
+  QString chooseRow(const QString &names, int row) {
+    const QPoint namesAt = xdo.geometry(names).topLeft();
+    QFont nameFont(QStringLiteral("IPAGothic"));
+    nameFont.setPointSizeF(14.25);
+    const int rowHeight = QFontMetrics(nameFont).height() + 4;
+    const auto choose = [&] {
+      step(QStringLiteral("row %1 and O.K.").arg(row));
+      // The rows start under the list's frame, one grid cell each.
+      xdo.click(namesAt + kNameListRect.topLeft() + QPoint(120, 2 + row * rowHeight + rowHeight / 2));
+      shortWait(100);
+      xdo.click(namesAt + kNameOk);
+    };
+    return inputUntilWindow(choose, names, QStringLiteral("vantora"));
+  }
+  std::function<void()> key(const char *k) {
+    return [this, k] {
+      step(QStringLiteral("key %1").arg(QLatin1String(k)));
+      xdo.key(QString::fromLatin1(k));
+    };
+  }
+  // Waits for the program to end by itself; its exit code, or -1.
+  int exitCode(int seconds = 15) {
+    if (!program.waitForFinished(seconds * 1000)) return -1;
+    return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+  }
+
   // --- The drill board ---
   QPoint boxCentre(QPoint window, int box) const {
     const PlacedItem &item = question.items[static_cast<size_t>(box - 1)];
@@ -428,27 +473,10 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   // 1. The name selection: the student's row, then O.K.
   const QString names = waitForWindow(QStringLiteral("vantora"));
   ASSERT_FALSE(names.isEmpty()) << "the name selection did not show";
-  const QPoint namesAt = xdo.geometry(names).topLeft();
-  QFont nameFont(QStringLiteral("IPAGothic"));
-  nameFont.setPointSizeF(14.25);
-  const int rowHeight = QFontMetrics(nameFont).height() + 4;
-  const auto chooseStudent = [&] {
-    step(QStringLiteral("the student's row and O.K."));
-    // The rows start under the list's frame, one grid cell each.
-    xdo.click(namesAt + kNameListRect.topLeft() + QPoint(120, 2 + kStudentRow * rowHeight + rowHeight / 2));
-    shortWait(100);
-    xdo.click(namesAt + kNameOk);
-  };
 
   // 2. The progress screen: level 2 by its key.
-  const QString progress = inputUntilWindow(chooseStudent, names, QStringLiteral("vantora"));
+  const QString progress = chooseRow(names, kStudentRow);
   ASSERT_FALSE(progress.isEmpty()) << "the progress screen did not show";
-  const auto key = [this](const char *k) {
-    return [this, k] {
-      step(QStringLiteral("key %1").arg(QLatin1String(k)));
-      xdo.key(QString::fromLatin1(k));
-    };
-  };
   const QString drill = inputUntilWindow(key("2"), progress, QStringLiteral("Vantora"));
   ASSERT_FALSE(drill.isEmpty()) << "level 2 did not start";
   const QPoint at = xdo.geometry(drill).topLeft();
@@ -494,8 +522,13 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   ASSERT_FALSE(drill2.isEmpty()) << "level 2 did not start again";
   const QString end2 = waitForWindow(QStringLiteral("終了"), drill2, 5 * kLowestTime + 15);
   ASSERT_FALSE(end2.isEmpty()) << "the second attempt did not time out";
-  const QString progress3 = inputUntilWindow(toMenu, end2, QStringLiteral("vantora"));
-  ASSERT_FALSE(progress3.isEmpty()) << "メニューへ did not lead back to the progress screen";
+  // "メニューへ" has the focus once it shows (after half a second; a timed-out
+  // attempt plays no sound): Enter presses it.
+  shortWait(1500);
+  step(QStringLiteral("Enter on the end screen"));
+  xdo.key(QStringLiteral("Return"));
+  const QString progress3 = waitForWindow(QStringLiteral("vantora"), end2);
+  ASSERT_FALSE(progress3.isEmpty()) << "Enter did not press メニューへ";
 
   // 6. "0" back to the names, "0" again to the program menu.
   const QString names2 = inputUntilWindow(key("0"), progress3, QStringLiteral("vantora"));
@@ -542,6 +575,49 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   EXPECT_LT(first.resultTime, 5 * kLowestTime);
   EXPECT_EQ(second.resultTime, 99999);
   RecordProperty("answeredInSeconds", first.resultTime);
+}
+
+TEST_F(RealInputTest, theCloseButtonEndsAnUnfinishedAttemptWithoutARecord) {
+  startProgram();
+  const QString names = waitForWindow(QStringLiteral("vantora"));
+  ASSERT_FALSE(names.isEmpty()) << "the name selection did not show";
+  const QString progress = chooseRow(names, kStudentRow);
+  ASSERT_FALSE(progress.isEmpty()) << "the progress screen did not show";
+  const QString drill = inputUntilWindow(key("2"), progress, QStringLiteral("Vantora"));
+  ASSERT_FALSE(drill.isEmpty()) << "level 2 did not start";
+  shortWait(300);
+  dropFirstRow(xdo.geometry(drill).topLeft(), 1);  // one right answer of the first question
+  closeWithTitleBarButton(drill);
+  EXPECT_EQ(exitCode(), 0) << "the program did not end normally";
+  EXPECT_FALSE(QFile::exists(inst.contentFolder() + QStringLiteral("成績累積データ.dat")));
+}
+
+TEST_F(RealInputTest, aTeacherTypesThePasswordAndClosesTheWindows) {
+  startProgram();
+  const QString names = waitForWindow(QStringLiteral("vantora"));
+  ASSERT_FALSE(names.isEmpty()) << "the name selection did not show";
+  const QString progress = chooseRow(names, kTeacherRow);
+  ASSERT_FALSE(progress.isEmpty()) << "the progress screen did not show";
+  const QPoint at = xdo.geometry(progress).topLeft();
+  // The password panel takes the focus into its box; every key typed lands
+  // there, the level keys among them ("a" would start level 10 elsewhere).
+  const auto openEditor = [&] {
+    step(QStringLiteral("データ処理, the password, 合格タイムデータ変更"));
+    xdo.click(at + kDataButton);
+    shortWait(200);
+    xdo.must({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), kPassword});
+    shortWait(100);
+    xdo.click(at + kCriteriaButton);
+  };
+  const QString editor = inputUntilWindow(openEditor, progress, QStringLiteral("合格タイムデータ変更"));
+  ASSERT_FALSE(editor.isEmpty()) << "the criteria editor did not open";
+  // Its close button leaves as "戻る" does: back to the progress screen.
+  closeWithTitleBarButton(editor);
+  const QString progress2 = waitForWindow(QStringLiteral("vantora"), editor);
+  ASSERT_FALSE(progress2.isEmpty()) << "closing the editor did not lead back to the progress screen";
+  shortWait(300);
+  closeWithTitleBarButton(progress2);
+  EXPECT_EQ(exitCode(), 0) << "the program did not end normally";
 }
 
 }  // namespace
