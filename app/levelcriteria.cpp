@@ -2,6 +2,7 @@
 
 #include "app/programstate.h"
 #include "platform/fieldfile.h"
+#include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 
 namespace minatori {
@@ -64,8 +65,31 @@ std::vector<QStringList> readCriteriaRows(const QString &path) {
   return rows;
 }
 
+std::optional<CriteriaCell> cellThatWouldNotReadBack(const std::vector<QStringList> &rows) {
+  for (size_t r = 0; r < rows.size(); ++r) {
+    QStringList cells = rows[r].mid(0, kCriteriaFields);
+    while (cells.size() < kCriteriaFields) cells << QString();
+    FieldWriter line(QString{});
+    line.writeLine(cells);
+    FieldReader back(line.text(), QString{});
+    for (int f = 0; f < kCriteriaFields; ++f) {
+      QString read;
+      try {
+        read = back.readText();
+      } catch (const RuntimeError &) {
+        // Cannot happen with twelve fields written; counted as this cell's fault.
+      }
+      if (read != cells[f]) return CriteriaCell{static_cast<int>(r) + 1, f + 1};
+    }
+    if (!back.atEnd()) return CriteriaCell{static_cast<int>(r) + 1, kCriteriaFields};
+  }
+  return std::nullopt;
+}
+
 void saveLevelCriteria(ProgramState &state, const std::vector<QStringList> &rows) {
   const QString path = criteriaFilePath(state);
+  if (const std::optional<CriteriaCell> bad = cellThatWouldNotReadBack(rows))
+    throw RuntimeError(errc::TypeMismatch, path, QStringLiteral("(レベル%1 の %2 列目)").arg(bad->level).arg(bad->field));
   FieldWriter out(path);
   out.writeLine(criteriaHeaderFields());
   for (const QStringList &row : rows) {

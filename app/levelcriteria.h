@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "platform/loosevalue.h"
@@ -58,10 +59,21 @@ void loadLevelCriteria(ProgramState &state);
 // (the header line dropped): what the criteria editor shows in its grid.
 std::vector<QStringList> readCriteriaRows(const QString &path);
 
+// A cell of the editor's rows, by level (row index + 1) and field (1..12).
+struct CriteriaCell {
+  int level = 0;
+  int field = 0;
+};
+// The first cell whose text would not read back as itself from the file: a
+// comma, a double quote or a line break in it (the fields after it would
+// shift), or blanks around it (they are dropped when the file is read).
+std::optional<CriteriaCell> cellThatWouldNotReadBack(const std::vector<QStringList> &rows);
+
 // Writes the header line and one line per row, each cell's text as given,
 // replacing the file atomically, then loads the criteria again so the whole
 // program uses them at once. Throws RuntimeError when a cell holds a character
-// code page 932 cannot write; the file is then left as it was.
+// code page 932 cannot write, or a text that would not read back as itself
+// (TypeMismatch); the file is then left as it was.
 void saveLevelCriteria(ProgramState &state, const std::vector<QStringList> &rows);
 
 QString criteriaFilePath(const ProgramState &state);

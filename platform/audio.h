@@ -22,6 +22,7 @@ namespace audioerr {
 inline constexpr int CannotInitialise = 1;  // no audio driver could start
 inline constexpr int CannotLoadFile = 2;    // missing, unreadable or not a WAV file
 inline constexpr int CannotOpenDevice = 3;  // no device for the file's format
+inline constexpr int PlaybackStalled = 4;   // the device did not play the sound in its time
 }  // namespace audioerr
 
 // Plays through SDL2's audio: the file is loaded, a device opened for its

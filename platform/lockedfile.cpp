@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include "platform/runtimeerror.h"
 
@@ -18,6 +19,22 @@
 namespace minatori {
 
 namespace {
+
+// The data range every reader and writer locks, and the pending byte beyond
+// it (1 TiB: far past any log, never read or written). On Windows the
+// ranges are mandatory locks, so neither may cover bytes the program reads.
+constexpr qint64 kPendingByte = qint64(1) << 40;
+
+LockWait &installedWait() {
+  static LockWait wait;
+  return wait;
+}
+
+bool waitForLock(const QString &path, LockPurpose purpose, int attempt) {
+  if (const LockWait &wait = installedWait()) return wait(path, purpose, attempt);
+  QThread::msleep(attempt < 100 ? 1 : 5);
+  return true;
+}
 
 [[noreturn]] void fail(int number, const QString &path) { throw RuntimeError(number, path); }
 
@@ -38,11 +55,96 @@ int errorNumberFor(int err, const QString &path) {
 
 }  // namespace
 
+void setLockWait(LockWait wait) { installedWait() = std::move(wait); }
+
+void flushFolderOf(const QString &filePath) {
+#ifndef _WIN32
+  // On Windows a file's entry is written with the file (NTFS and SMB servers).
+  const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
+  const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);  // some network file systems refuse it; the server then decides
+  ::close(fd);
+#else
+  Q_UNUSED(filePath);
+#endif
+}
+
+// Readers take the pending byte shared for a moment on their way in; a writer
+// takes it exclusive and keeps it while it waits for the readers to leave.
+void LockedFile::lock(bool exclusive, LockPurpose purpose) {
+  bool pending = false;
+  for (int attempt = 1;; ++attempt) {
+    const bool passed = pending || tryLockRange(kPendingByte, 1, exclusive);
+    if (passed) {
+      if (tryLockRange(0, kPendingByte, exclusive)) {
+        // A reader lets the next writer queue up; a writer keeps the byte to the end.
+        if (!exclusive) unlockRange(kPendingByte, 1);
+        return;
+      }
+      if (exclusive) {
+        pending = true;
+      } else {
+        unlockRange(kPendingByte, 1);
+      }
+    }
+    if (!waitForLock(path_, purpose, attempt)) {
+      if (pending) unlockRange(kPendingByte, 1);
+      throw RuntimeError(errc::FileAlreadyOpen, path_);
+    }
+  }
+}
+
+LockedFile::LockedFile(const QString &path, Access access, LockPurpose purpose) : path_(path) {
+  const bool write = access == Access::ReadWrite;
+  open(write);
+  try {
+    lock(write, purpose);
+  } catch (...) {
+    close();
+    throw;
+  }
+}
+
+LockedFile::LockedFile(LockedFile &&other) noexcept : path_(std::move(other.path_)) {
+#ifdef _WIN32
+  handle_ = other.handle_;
+  other.handle_ = nullptr;
+#else
+  fd_ = other.fd_;
+  other.fd_ = -1;
+#endif
+}
+
+LockedFile::~LockedFile() { close(); }
+
 #ifdef _WIN32
 
-LockedFile::LockedFile(const QString &path, Access access) : path_(path) {
-  const bool write = access == Access::ReadWrite;
-  handle_ = CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()),
+namespace {
+OVERLAPPED at(qint64 offset) {
+  OVERLAPPED o{};
+  o.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
+  o.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return o;
+}
+}  // namespace
+
+bool LockedFile::tryLockRange(qint64 start, qint64 length, bool exclusive) {
+  OVERLAPPED o = at(start);
+  const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+  if (LockFileEx(handle_, flags, 0, static_cast<DWORD>(length & 0xFFFFFFFF), static_cast<DWORD>(length >> 32), &o))
+    return true;
+  if (GetLastError() == ERROR_LOCK_VIOLATION || GetLastError() == ERROR_IO_PENDING) return false;
+  fail(errc::PermissionDenied, path_);
+}
+
+void LockedFile::unlockRange(qint64 start, qint64 length) noexcept {
+  OVERLAPPED o = at(start);
+  UnlockFileEx(handle_, 0, static_cast<DWORD>(length & 0xFFFFFFFF), static_cast<DWORD>(length >> 32), &o);
+}
+
+void LockedFile::open(bool write) {
+  handle_ = CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path_).utf16()),
                         write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                         nullptr, write ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE) {
@@ -52,22 +154,15 @@ LockedFile::LockedFile(const QString &path, Access access) : path_(path) {
          : e == ERROR_PATH_NOT_FOUND ? errc::PathNotFound
          : e == ERROR_ACCESS_DENIED || e == ERROR_SHARING_VIOLATION ? errc::PermissionDenied
                                                                    : errc::DeviceIo,
-         path);
-  }
-  OVERLAPPED whole{};
-  const DWORD flags = write ? LOCKFILE_EXCLUSIVE_LOCK : 0;
-  if (!LockFileEx(handle_, flags, 0, MAXDWORD, MAXDWORD, &whole)) {
-    CloseHandle(handle_);
-    handle_ = nullptr;
-    fail(errc::PermissionDenied, path);
+         path_);
   }
 }
 
-LockedFile::~LockedFile() {
+void LockedFile::close() noexcept {
   if (!handle_) return;
-  OVERLAPPED whole{};
-  UnlockFileEx(handle_, 0, MAXDWORD, MAXDWORD, &whole);
+  // Closing the handle releases its locks.
   CloseHandle(handle_);
+  handle_ = nullptr;
 }
 
 qint64 LockedFile::size() const {
@@ -80,11 +175,9 @@ QByteArray LockedFile::readAt(qint64 offset, qint64 length) const {
   QByteArray out(length, Qt::Uninitialized);
   qint64 done = 0;
   while (done < length) {
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>((offset + done) & 0xFFFFFFFF);
-    at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+    OVERLAPPED o = at(offset + done);
     DWORD got = 0;
-    if (!ReadFile(handle_, out.data() + done, static_cast<DWORD>(std::min<qint64>(length - done, 1 << 20)), &got, &at)) {
+    if (!ReadFile(handle_, out.data() + done, static_cast<DWORD>(std::min<qint64>(length - done, 1 << 20)), &got, &o)) {
       if (GetLastError() == ERROR_HANDLE_EOF) break;
       fail(errc::DeviceIo, path_);
     }
@@ -96,14 +189,11 @@ QByteArray LockedFile::readAt(qint64 offset, qint64 length) const {
 }
 
 void LockedFile::writeAt(qint64 offset, const QByteArray &bytes) {
-  OVERLAPPED at{};
-  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
-  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  OVERLAPPED o = at(offset);
   DWORD written = 0;
-  if (!WriteFile(handle_, bytes.constData(), static_cast<DWORD>(bytes.size()), &written, &at) ||
+  if (!WriteFile(handle_, bytes.constData(), static_cast<DWORD>(bytes.size()), &written, &o) ||
       written != static_cast<DWORD>(bytes.size())) {
     const DWORD e = GetLastError();
-    resize(offset);
     fail(e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL ? errc::DiskFull : errc::DeviceIo, path_);
   }
 }
@@ -120,34 +210,42 @@ void LockedFile::flush() {
 
 #else
 
-LockedFile::LockedFile(const QString &path, Access access) : path_(path) {
-  const bool write = access == Access::ReadWrite;
-  const QByteArray name = QFile::encodeName(path);
-  fd_ = ::open(name.constData(), (write ? O_RDWR | O_CREAT : O_RDONLY) | O_CLOEXEC, 0666);
-  if (fd_ < 0) fail(errorNumberFor(errno, path), path);
-  // An open-file-description lock on the whole file (length 0 = to the end,
-  // however the file grows): it belongs to this handle alone, so two handles
-  // of one process exclude each other as two machines do.
-  struct flock lock {};
-  lock.l_type = write ? F_WRLCK : F_RDLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = 0;
-  lock.l_len = 0;
-  int rc;
-  do {
-    rc = ::fcntl(fd_, F_OFD_SETLKW, &lock);
-  } while (rc < 0 && errno == EINTR);
-  if (rc < 0) {
-    const int err = errno;
-    ::close(fd_);
-    fd_ = -1;
-    fail(errorNumberFor(err, path), path);
+// Open-file-description locks: they belong to this handle alone, so two
+// handles of one process exclude each other as two machines do.
+bool LockedFile::tryLockRange(qint64 start, qint64 length, bool exclusive) {
+  struct flock l {};
+  l.l_type = exclusive ? F_WRLCK : F_RDLCK;
+  l.l_whence = SEEK_SET;
+  l.l_start = start;
+  l.l_len = length;
+  for (;;) {
+    if (::fcntl(fd_, F_OFD_SETLK, &l) == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EACCES) return false;
+    fail(errorNumberFor(errno, path_), path_);
   }
 }
 
-LockedFile::~LockedFile() {
-  // Closing the last handle of the description releases its lock.
+void LockedFile::unlockRange(qint64 start, qint64 length) noexcept {
+  struct flock l {};
+  l.l_type = F_UNLCK;
+  l.l_whence = SEEK_SET;
+  l.l_start = start;
+  l.l_len = length;
+  while (::fcntl(fd_, F_OFD_SETLK, &l) < 0 && errno == EINTR) {
+  }
+}
+
+void LockedFile::open(bool write) {
+  const QByteArray name = QFile::encodeName(path_);
+  fd_ = ::open(name.constData(), (write ? O_RDWR | O_CREAT : O_RDONLY) | O_CLOEXEC, 0666);
+  if (fd_ < 0) fail(errorNumberFor(errno, path_), path_);
+}
+
+void LockedFile::close() noexcept {
+  // Closing the last handle of the description releases its locks.
   if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
 }
 
 qint64 LockedFile::size() const {
@@ -177,13 +275,7 @@ void LockedFile::writeAt(qint64 offset, const QByteArray &bytes) {
   while (done < bytes.size()) {
     const ssize_t put = ::pwrite(fd_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done), offset + done);
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      const int err = put < 0 ? errno : ENOSPC;
-      if (::ftruncate(fd_, offset) != 0) {
-        // Nothing more can be done; the readers count whole records only.
-      }
-      fail(errorNumberFor(err, path_), path_);
-    }
+    if (put <= 0) fail(errorNumberFor(put < 0 ? errno : ENOSPC, path_), path_);
     done += put;
   }
 }

@@ -3,11 +3,40 @@
 // the whole file held from opening to closing. Every read and write of one
 // operation goes through this one handle: on Windows and on SMB shares the
 // lock is mandatory for every other handle, the own process's included.
+//
+// Locks are never waited for in a blocking call: the lock is tried, and while
+// another process holds it the installed LockWait decides how long to go on
+// (the program keeps its windows alive meanwhile). A writer that is waiting
+// first takes a "pending" byte far beyond the data, which new readers must
+// pass, so readers reading back to back cannot keep a writer out.
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace minatori {
+
+// Why a lock is wanted: how long to wait for it depends on it.
+enum class LockPurpose {
+  Read,    // a list or the tallies: ask after a while whether to go on
+  Append,  // an attempt being recorded: never given up
+  Change,  // a teacher's change or delete of a record
+};
+
+// Called while another process holds the lock of `path`, between attempts
+// (`attempt` counts from 1). Waits about a second and returns true to try
+// again, or false to give up: the open then throws RuntimeError(FileAlreadyOpen).
+using LockWait = std::function<bool(const QString &path, LockPurpose purpose, int attempt)>;
+
+// The wait every LockedFile uses from now on; an empty one restores the
+// default, which tries again every few milliseconds for as long as it takes
+// (for programs without windows).
+void setLockWait(LockWait wait);
+
+// Makes the creation or removal of a file in the folder of `filePath`
+// durable (the folder's own entry list is written through). Where the file
+// system has no such operation it does nothing.
+void flushFolderOf(const QString &filePath);
 
 class LockedFile {
  public:
@@ -16,21 +45,21 @@ class LockedFile {
     ReadWrite,  // exclusive lock; the file is created when missing
   };
 
-  // Opens and locks, waiting for the lock while another process holds it.
-  // Throws RuntimeError: PathNotFound when the folder is missing,
-  // FileNotFound when a file opened for reading is missing,
-  // PermissionDenied, DeviceIo.
-  LockedFile(const QString &path, Access access);
+  // Opens and locks, trying again through the installed LockWait while
+  // another process holds the lock. Throws RuntimeError: PathNotFound when
+  // the folder is missing, FileNotFound when a file opened for reading is
+  // missing, PermissionDenied, DeviceIo, FileAlreadyOpen when the wait gave up.
+  LockedFile(const QString &path, Access access, LockPurpose purpose);
   ~LockedFile();
   LockedFile(const LockedFile &) = delete;
   LockedFile &operator=(const LockedFile &) = delete;
+  LockedFile(LockedFile &&other) noexcept;
 
   qint64 size() const;
   // Up to `length` bytes from `offset` (fewer at the end of the file).
   QByteArray readAt(qint64 offset, qint64 length) const;
-  // Writes all of `bytes` at `offset`. When the write fails part-way the file
-  // is cut back to `offset`, so no partial record stays behind, and
-  // RuntimeError is thrown (DiskFull, DeviceIo).
+  // Writes all of `bytes` at `offset`. Throws RuntimeError (DiskFull,
+  // DeviceIo) when the write fails; what was written stays.
   void writeAt(qint64 offset, const QByteArray &bytes);
   // Cuts or extends the file to `length` bytes.
   void resize(qint64 length);
@@ -40,6 +69,14 @@ class LockedFile {
   const QString &path() const { return path_; }
 
  private:
+  // Opens the handle (created when missing for writing); throws RuntimeError.
+  void open(bool write);
+  void lock(bool exclusive, LockPurpose purpose);
+  // One attempt at a byte range; false while another handle holds it.
+  bool tryLockRange(qint64 start, qint64 length, bool exclusive);
+  void unlockRange(qint64 start, qint64 length) noexcept;
+  void close() noexcept;
+
   QString path_;
 #ifdef _WIN32
   void *handle_ = nullptr;

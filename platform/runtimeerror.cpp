@@ -8,6 +8,7 @@ QString runtimeErrorText(int number) {
     case errc::BadFileName: return QStringLiteral("ファイル名または番号が不正です。");
     case errc::FileNotFound: return QStringLiteral("ファイルが見つかりません。");
     case errc::DeviceIo: return QStringLiteral("デバイス I/O エラーです。");
+    case errc::FileAlreadyOpen: return QStringLiteral("ファイルは既に開かれています。");
     case errc::DiskFull: return QStringLiteral("ディスクの空き容量が不足しています。");
     case errc::InputPastEnd: return QStringLiteral("ファイルにこれ以上データがありません。");
     case errc::PermissionDenied: return QStringLiteral("書き込みできません。");

@@ -14,6 +14,7 @@ inline constexpr int TypeMismatch = 13;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
 inline constexpr int DeviceIo = 57;
+inline constexpr int FileAlreadyOpen = 55;  // another machine holds the file's lock
 inline constexpr int DiskFull = 61;
 inline constexpr int InputPastEnd = 62;
 inline constexpr int PermissionDenied = 70;

@@ -10,6 +10,16 @@ namespace {
 
 QString sdlError() { return QString::fromUtf8(SDL_GetError()); }
 
+// How long `bytes` of samples in `format` play.
+Uint64 soundMilliseconds(const SDL_AudioSpec &format, Uint32 bytes) {
+  const Uint64 perSecond =
+      static_cast<Uint64>(format.freq) * format.channels * (SDL_AUDIO_BITSIZE(format.format) / 8);
+  return perSecond == 0 ? 0 : 1000ull * bytes / perSecond;
+}
+
+// Beyond the sound's own length: the device's start and its buffers.
+constexpr Uint64 kPlaybackMarginMs = 2000;
+
 // Audio is started for each sound and stopped after it, so a device plugged
 // in later is found, and nothing is held open between sounds.
 struct AudioSubsystem {
@@ -45,7 +55,16 @@ PlayResult SdlAudioPlayer::playAndWait(const QString &wavPath) {
   SDL_QueueAudio(device, buffer, length);
   SDL_FreeWAV(buffer);
   SDL_PauseAudioDevice(device, 0);
-  while (SDL_GetQueuedAudioSize(device) > 0) SDL_Delay(5);
+  // A device that never takes its queue (a stuck driver) must not hold the
+  // program: past the sound's length and a margin it counts as failed.
+  const Uint64 deadline = SDL_GetTicks64() + soundMilliseconds(format, length) + kPlaybackMarginMs;
+  while (SDL_GetQueuedAudioSize(device) > 0) {
+    if (SDL_GetTicks64() > deadline) {
+      SDL_CloseAudioDevice(device);
+      return {audioerr::PlaybackStalled, QStringLiteral("音声の再生が終わりません: ") + wavPath};
+    }
+    SDL_Delay(5);
+  }
   // The last buffer taken from the queue is still being played.
   if (obtained.freq > 0) SDL_Delay(1000u * obtained.samples / static_cast<Uint32>(obtained.freq) + 10);
   SDL_CloseAudioDevice(device);

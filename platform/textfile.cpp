@@ -45,6 +45,25 @@ QChar mapLookAlike(QChar c) {
   }
 }
 
+// Text a current editor saved as UTF-8 (without the byte-order mark, as the
+// classroom PCs' Notepad does by default). Japanese in code page 932 is
+// practically never valid UTF-8: its lead bytes 0x81-0x9F stand alone there
+// and its trail bytes rarely follow the right leads, so a file that is valid
+// UTF-8 with characters beyond ASCII was saved as UTF-8, even where its
+// bytes would also decode (as garbage) in code page 932.
+bool isUtf8BeyondAscii(const QByteArray &bytes) {
+  bool beyondAscii = false;
+  for (const char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      beyondAscii = true;
+      break;
+    }
+  if (!beyondAscii) return false;
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  [[maybe_unused]] const QString text = utf8.decode(bytes);  // decoding sets the error flag
+  return !utf8.hasError();
+}
+
 void throwForMissing(const QString &path) {
   const QFileInfo info(path);
   if (!info.absoluteDir().exists()) throw RuntimeError(errc::PathNotFound, path);
@@ -54,9 +73,10 @@ void throwForMissing(const QString &path) {
 }  // namespace
 
 QString decodeCp932(const QByteArray &bytes, const QString &file) {
-  if (bytes.startsWith("\xEF\xBB\xBF"))
+  if (bytes.startsWith("\xEF\xBB\xBF") || isUtf8BeyondAscii(bytes))
     throw RuntimeError(errc::BadTextEncoding, file,
-                       QStringLiteral("(UTF-8 で保存されています。Shift-JIS で保存し直してください)"));
+                       QStringLiteral("(UTF-8 で保存されています。メモ帳の「名前を付けて保存」で文字コードを"
+                                      "「ANSI」(Shift-JIS) にして保存し直してください)"));
   QStringDecoder decoder("windows-31j");
   QString text = decoder.decode(bytes);
   if (decoder.hasError() || endsInLoneLeadByte(bytes))

@@ -7,6 +7,7 @@
 #include "platform/clock.h"
 #include "platform/lockedfile.h"
 #include "platform/runtimeerror.h"
+#include "results/logjournal.h"
 
 namespace minatori {
 
@@ -14,16 +15,46 @@ QString resultsLogPath(const ProgramState &state) {
   return state.contentFolder + QString::fromUtf16(kResultsLogFileName);
 }
 
+LockedFile openResultsLog(const QString &path, LockedFile::Access access, LockPurpose purpose) {
+  const QString journal = resultsJournalPath(path);
+  for (;;) {
+    {
+      LockedFile log(path, access, purpose);
+      if (!QFileInfo::exists(journal)) return log;
+      if (access == LockedFile::Access::ReadWrite) {
+        recoverInterruptedRewrite(log, journal);
+        return log;
+      }
+    }
+    // A shared lock cannot repair: with it let go, recover under the
+    // exclusive one, then take the shared lock again.
+    LockedFile writer(path, LockedFile::Access::ReadWrite, purpose);
+    recoverInterruptedRewrite(writer, journal);
+  }
+}
+
 int appendResult(const ProgramState &state, Clock &clock) {
   const QString path = resultsLogPath(state);
-  LockedFile log(path, LockedFile::Access::ReadWrite);
+  LockedFile log = openResultsLog(path, LockedFile::Access::ReadWrite, LockPurpose::Append);
   // Under the lock: no other machine can take the same record number.
   const qint64 records = log.size() / kResultRecordSize;
   const QDateTime now = clock.now();
   const Seisekikiroku record =
       makeRecord(dateSerial(now.date()), now.time().msecsSinceStartOfDay() / 1000, state.studentNumber,
                  state.currentLevel, state.attemptResult, state.schoolCode);
-  log.writeAt(records * kResultRecordSize, encodeRecord(record));
+  const qint64 at = records * kResultRecordSize;
+  try {
+    log.writeAt(at, encodeRecord(record));
+    log.flush();
+  } catch (const RuntimeError &) {
+    // No partial record may stay for the next append to build on.
+    try {
+      log.resize(at);
+    } catch (const RuntimeError &) {
+      // The readers count whole records only.
+    }
+    throw;
+  }
   return static_cast<int>(records + 1);
 }
 
@@ -53,11 +84,11 @@ template <class FirstOf>
 std::vector<Seisekikiroku> readRecords(const QString &path, FirstOf firstOf, int *totalRecords) {
   std::vector<Seisekikiroku> out;
   if (totalRecords) *totalRecords = 0;
-  if (!QFileInfo::exists(path)) {
+  if (!QFileInfo::exists(path) && !QFileInfo::exists(resultsJournalPath(path))) {
     if (!QFileInfo(path).absoluteDir().exists()) throw RuntimeError(errc::PathNotFound, path);
     return out;
   }
-  LockedFile log(path, LockedFile::Access::Read);
+  const LockedFile log = openResultsLog(path, LockedFile::Access::Read, LockPurpose::Read);
   const qint64 records = log.size() / kResultRecordSize;
   if (totalRecords) *totalRecords = static_cast<int>(records);
   const qint64 from = std::max<qint64>(0, firstOf(records));

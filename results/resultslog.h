@@ -6,6 +6,7 @@
 #include <QString>
 #include <vector>
 
+#include "platform/lockedfile.h"
 #include "results/seisekikiroku.h"
 
 namespace minatori {
@@ -17,9 +18,18 @@ inline constexpr const char16_t *kResultsLogFileName = u"成績累積データ.d
 
 QString resultsLogPath(const ProgramState &state);
 
-// Appends a record for the state's student, level and result, dated now.
-// The record goes after the last whole record (a torn tail is overwritten).
-// Returns the record's 1-based number.
+// Opens the log under its lock: shared for Read, exclusive (and created when
+// missing) for ReadWrite. First, under the exclusive lock, it finishes or
+// undoes a teacher's rewrite that stopped half-way on any machine (see
+// results/logjournal.h), so whoever reads or writes sees a whole log.
+LockedFile openResultsLog(const QString &path, LockedFile::Access access, LockPurpose purpose);
+
+// Appends a record for the state's student, level and result, dated now,
+// and flushes it to the disk (or the server) before it returns: only then
+// does the attempt count as recorded. The record goes after the last whole
+// record (a torn tail is overwritten); a write that fails part-way is cut
+// back. Waits for the lock as long as it takes. Returns the record's 1-based
+// number.
 int appendResult(const ProgramState &state, Clock &clock);
 
 // Records an attempt on `level`: sets alreadyCleared, newPersonalBest and

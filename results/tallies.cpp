@@ -67,6 +67,8 @@ std::vector<Seisekikiroku> readWithRetries(ProgramState &state, const Services &
     try {
       return readLatestResultRecords(path, kLoadedRecords, &total);
     } catch (const RuntimeError &e) {
+      // The lock's own wait has asked already whether to go on, and was told not to.
+      if (e.number() == errc::FileAlreadyOpen) throw;
       if (isNotFound(e.number())) {
         if (++notFound >= kNotFoundTries) {
           services.messages->show(QStringLiteral("ファイルがありません %1 %2 %3").arg(3).arg(e.text()).arg(e.number()) +

@@ -10,6 +10,7 @@
 #include "platform/loosevalue.h"
 #include "platform/messageboxes.h"
 #include "platform/runtimeerror.h"
+#include "results/logjournal.h"
 #include "results/resultslog.h"
 #include "roster/roster.h"
 
@@ -34,10 +35,6 @@ QString timeText(double dayFraction) {
 QString reportOf(const RuntimeError &e) { return runtimeErrorReportText(e); }
 
 }  // namespace
-
-QString resultsLogCopyPath(const ProgramState &state) {
-  return state.contentFolder + QString::fromUtf16(kResultsLogCopyFileName);
-}
 
 std::vector<ChooserStudent> readRosterForDataManager(ProgramState &state, const QDate &today) {
   std::vector<ChooserStudent> students;
@@ -106,7 +103,7 @@ QString recordLineText(int number, int numberWidth, const Seisekikiroku &record,
 
 std::optional<Seisekikiroku> readResultRecord(const QString &path, int number) {
   if (number < 1 || !QFileInfo::exists(path)) return std::nullopt;
-  LockedFile log(path, LockedFile::Access::Read);
+  const LockedFile log = openResultsLog(path, LockedFile::Access::Read, LockPurpose::Read);
   const qint64 at = static_cast<qint64>(number - 1) * kResultRecordSize;
   if (at + kResultRecordSize > log.size()) return std::nullopt;
   const QByteArray bytes = log.readAt(at, kResultRecordSize);
@@ -117,7 +114,7 @@ std::optional<Seisekikiroku> readResultRecord(const QString &path, int number) {
 RewriteOutcome rewriteResultRecord(const QString &path, int number, const Seisekikiroku &asRead,
                                    const Seisekikiroku &changed) {
   if (number < 1 || !QFileInfo::exists(path)) return RewriteOutcome::Missing;
-  LockedFile log(path, LockedFile::Access::ReadWrite);
+  LockedFile log = openResultsLog(path, LockedFile::Access::ReadWrite, LockPurpose::Change);
   const qint64 at = static_cast<qint64>(number - 1) * kResultRecordSize;
   if (at + kResultRecordSize > log.size()) return RewriteOutcome::Missing;
   if (log.readAt(at, kResultRecordSize) != encodeRecord(asRead)) return RewriteOutcome::Changed;
@@ -126,73 +123,77 @@ RewriteOutcome rewriteResultRecord(const QString &path, int number, const Seisek
   return RewriteOutcome::Written;
 }
 
-DeleteResult deleteResultRecord(const QString &path, const QString &copyPath, int number,
+DeleteResult deleteResultRecord(const QString &path, int number, const Seisekikiroku &asRead,
                                 const std::function<void(DeleteStep)> &step) {
   if (number < 1 || !QFileInfo::exists(path)) return {DeleteOutcome::Missing, {}};
+  const QString journal = resultsJournalPath(path);
 
   std::optional<LockedFile> log;
-  QByteArray bytes;
+  QByteArray before;
   try {
-    log.emplace(path, LockedFile::Access::ReadWrite);
-    // A copy left by a delete that stopped half-way may be the only full set
-    // of records; it is never overwritten. Looked at under the lock, so two
-    // teachers' deletes cannot both take the name.
-    if (QFileInfo::exists(copyPath)) return {DeleteOutcome::CopyInTheWay, {}};
+    log.emplace(openResultsLog(path, LockedFile::Access::ReadWrite, LockPurpose::Change));
     const qint64 records = log->size() / kResultRecordSize;
     if (number > records) return {DeleteOutcome::Missing, {}};
-    bytes = log->readAt(0, records * kResultRecordSize);
-    if (bytes.size() != records * kResultRecordSize) throw RuntimeError(errc::DeviceIo, path);
-    // The copy is read back from the locked handle, not copied by name: on
-    // Windows and SMB shares the lock keeps every other handle out, ours too.
-    {
-      LockedFile copy(copyPath, LockedFile::Access::ReadWrite);
-      copy.resize(0);
-      copy.writeAt(0, bytes);
-      copy.flush();
-    }
-    if (step) step(DeleteStep::CopyWritten);
+    before = log->readAt(0, records * kResultRecordSize);
+    if (before.size() != records * kResultRecordSize) throw RuntimeError(errc::DeviceIo, path);
+    // The teacher chose the record as it was read for the list; another
+    // teacher's delete may have moved a different one into its place.
+    const qint64 cut = static_cast<qint64>(number - 1) * kResultRecordSize;
+    if (before.mid(cut, kResultRecordSize) != encodeRecord(asRead)) return {DeleteOutcome::Changed, {}};
+    // Any journal there was has been recovered by the open: this one is ours.
+    writeJournal(journal, before, number);
   } catch (const RuntimeError &e) {
-    QFile::remove(copyPath);
-    return {DeleteOutcome::LogIntact, reportOf(e)};
+    return {DeleteOutcome::NotDeleted, reportOf(e)};
   }
 
+  // Puts the old content back after a failure; the journal says so, then goes.
+  const auto undo = [&](const RuntimeError &e) -> DeleteResult {
+    try {
+      log->writeAt(0, before);
+      log->flush();
+      setJournalState(journal, before.size(), JournalState::RolledBack);
+      removeJournal(journal);
+      return {DeleteOutcome::NotDeleted, reportOf(e)};
+    } catch (const RuntimeError &) {
+      // The journal stays Hot: whoever takes the lock next puts the log back.
+      return {DeleteOutcome::Interrupted, reportOf(e)};
+    }
+  };
   try {
+    if (step) step(DeleteStep::JournalWritten);
     const qint64 cut = static_cast<qint64>(number - 1) * kResultRecordSize;
-    const QByteArray later = bytes.mid(cut + kResultRecordSize);
+    const QByteArray later = before.mid(cut + kResultRecordSize);
     if (!later.isEmpty()) log->writeAt(cut, later);
-    log->resize(bytes.size() - kResultRecordSize);
+    log->resize(before.size() - kResultRecordSize);
     log->flush();
     if (step) step(DeleteStep::LogRewritten);
+    setJournalState(journal, before.size(), JournalState::Committed);
   } catch (const RuntimeError &e) {
-    return {DeleteOutcome::CopyHoldsAll, reportOf(e)};
+    return undo(e);
   }
-  log.reset();  // releases the lock: appends may go on
-
-  if (!QFile::remove(copyPath)) return {DeleteOutcome::CopyLeft, {}};
+  // Removed while the lock is still held: no other delete can find it.
+  if (!removeJournal(journal)) return {DeleteOutcome::JournalLeft, {}};
   return {DeleteOutcome::Deleted, {}};
 }
 
 QString deleteOutcomeMessage(const DeleteResult &result) {
   const QString log = QString::fromUtf16(kResultsLogFileName);
-  const QString copy = QString::fromUtf16(kResultsLogCopyFileName);
   const QString detail = result.errorText.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + result.errorText;
   switch (result.outcome) {
-    case DeleteOutcome::Deleted: return {};
+    case DeleteOutcome::Deleted:
+    case DeleteOutcome::JournalLeft:  // the next access to the log tidies it away
+      return {};
     case DeleteOutcome::Missing:
       return QStringLiteral("この記録はもうありません。一覧を作り直します。");
-    case DeleteOutcome::CopyInTheWay:
-      return QStringLiteral("%1 が残っています。前の消去が途中で止まったときの控えです。\r\n"
-                            "中身を確かめて片付けてから、もう一度消去してください。何も変えていません。")
-          .arg(copy);
-    case DeleteOutcome::LogIntact:
+    case DeleteOutcome::Changed:
+      return QStringLiteral("この記録は一覧を作った後で変わっています（ほかのパソコンで消去か変更がありました）。\r\n"
+                            "何も消さずに一覧を作り直します。");
+    case DeleteOutcome::NotDeleted:
       return QStringLiteral("消去できませんでした。%1 は元のままです。").arg(log) + detail;
-    case DeleteOutcome::CopyHoldsAll:
-      return QStringLiteral("消去の途中で止まりました。消去前のすべての記録は %1 に残っています。\r\n"
-                            "%2 を %1 から戻してください。")
-                 .arg(copy, log) +
+    case DeleteOutcome::Interrupted:
+      return QStringLiteral("消去の途中で止まりました。%1 は、次にどれかのパソコンが成績を読むか記録するときに、"
+                            "消去の前の形に自動で戻ります。").arg(log) +
              detail;
-    case DeleteOutcome::CopyLeft:
-      return QStringLiteral("消去しましたが、控えの %1 を削除できませんでした。").arg(copy);
   }
   return {};
 }

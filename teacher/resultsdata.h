@@ -3,7 +3,9 @@
 // manager reads it, the text of one record's list line, and the two changes a
 // teacher may make to the results log — rewriting one record and deleting one.
 // Both changes hold the log's exclusive whole-file lock for their whole run,
-// so an append from another machine waits for them instead of being lost.
+// so an append from another machine waits for them instead of being lost, and
+// both first check, under the lock, that the record is still the one the
+// teacher opened.
 
 #include <QDate>
 #include <QString>
@@ -17,11 +19,6 @@ namespace minatori {
 
 struct ProgramState;
 struct RosterTable;
-
-inline constexpr const char16_t *kResultsLogCopyFileName = u"成績累積データtemp.dat";
-
-// The copy the delete keeps while it rewrites the log, next to the log.
-QString resultsLogCopyPath(const ProgramState &state);
 
 // One item of the student chooser, in roster order.
 struct ChooserStudent {
@@ -81,26 +78,29 @@ RewriteOutcome rewriteResultRecord(const QString &path, int number, const Seisek
 
 enum class DeleteOutcome {
   Deleted,
-  Missing,       // no such record; nothing changed
-  CopyInTheWay,  // a copy from an earlier delete is still there; nothing changed
-  LogIntact,     // failed before the log was touched; the log holds every record
-  CopyHoldsAll,  // failed while rewriting the log; the copy holds every record
-  CopyLeft,      // deleted, but the copy could not be removed
+  Missing,      // no such record; nothing changed
+  Changed,      // the record at that place is not the one read; nothing changed
+  NotDeleted,   // failed; the log is as it was
+  Interrupted,  // failed and could not put the log back: the next access to the log does
+  JournalLeft,  // deleted; the finished journal could not be removed (the next access does)
 };
 struct DeleteResult {
   DeleteOutcome outcome = DeleteOutcome::Deleted;
   QString errorText;  // the run-time error report of the failure, when there was one
 };
 
-// The points of the delete at which `step` is called, with the lock held.
-enum class DeleteStep { CopyWritten, LogRewritten };
+// The points of the delete at which `step` is called, with the lock held; a
+// RuntimeError thrown there is taken as a failure of the next write.
+enum class DeleteStep { JournalWritten, LogRewritten };
 
-// Deletes record `number`: under the log's exclusive lock the log's bytes are
-// copied to `copyPath` and flushed, the later records move up one place in
-// the live log, which is cut and flushed, and only then the copy is removed.
-// The log never goes missing, and at every moment the log or the copy holds
-// every record. A torn tail after the last whole record is dropped.
-DeleteResult deleteResultRecord(const QString &path, const QString &copyPath, int number,
+// Deletes record `number`, provided it still equals `asRead`: under the log's
+// exclusive lock the old content goes to the journal (results/logjournal.h),
+// the later records move up one place in the live log, which is cut and
+// flushed, the journal is marked finished and removed, and only then the
+// lock is released. The log is never missing and always the old one or the
+// new one, whole, whenever the delete stops. A torn tail after the last
+// whole record is dropped.
+DeleteResult deleteResultRecord(const QString &path, int number, const Seisekikiroku &asRead,
                                 const std::function<void(DeleteStep)> &step = {});
 
 // The message box text for a delete that did not go as planned; empty for Deleted.

@@ -2,7 +2,11 @@
 
 #include <QCoreApplication>
 
+#include <QFileInfo>
+
+#include "app/ui/basefrm.h"
 #include "app/ui/buttonkeys.h"
+#include "platform/clock.h"
 #include "app/ui/firstfrm.h"
 #include "platform/events.h"
 #include "platform/messageboxes.h"
@@ -12,6 +16,8 @@ namespace minatori {
 
 namespace {
 Application *g_current = nullptr;
+// Seconds a reader waits for a lock before it asks whether to go on.
+constexpr int kLockSecondsBeforeAsking = 30;
 }
 
 Application::Application(Services services, QString programFolder)
@@ -23,10 +29,30 @@ Application::Application(Services services, QString programFolder)
     enterPressesButton_ = std::make_unique<EnterPressesButton>();
     qt->installEventFilter(enterPressesButton_.get());
   }
+  setLockWait([this](const QString &path, LockPurpose purpose, int attempt) {
+    return waitForLock(path, purpose, attempt);
+  });
 }
 
 Application::~Application() {
-  if (g_current == this) g_current = nullptr;
+  if (g_current == this) {
+    g_current = nullptr;
+    setLockWait({});
+  }
+}
+
+bool Application::waitForLock(const QString &path, LockPurpose purpose, int attempt) {
+  if (purpose == LockPurpose::Append) {
+    if (attempt == 1) windows_.show<BASEFRM>().showLogBusy();
+    waitWithWindowsAlive(clock(), 1000);
+    return true;
+  }
+  waitWithWindowsAlive(clock(), 1000);
+  if (attempt % kLockSecondsBeforeAsking != 0) return true;
+  const QString title = state_.programTitle.isEmpty() ? QStringLiteral("ミナトリ") : state_.programTitle;
+  return messages().show(QStringLiteral("%1 をほかのパソコンが使っています。\r\n%2\r\nもう少し待ちますか？")
+                             .arg(QFileInfo(path).fileName(), path),
+                         title, MessageButtons::RetryCancel, MessageIcon::Warning) == MessageAnswer::Retry;
 }
 
 Application *Application::current() { return g_current; }

@@ -9,6 +9,7 @@
 
 #include "app/programstate.h"
 #include "app/ui/windowregistry.h"
+#include "platform/lockedfile.h"
 #include "platform/services.h"
 
 namespace minatori {
@@ -47,6 +48,11 @@ class Application {
 
   // The application that errors escaping an event handler are reported through.
   static Application *current();
+
+  // While another machine holds a file's lock: about a second with the
+  // windows alive. An attempt being recorded waits as long as it takes, the
+  // wait window saying why; other waits ask every 30 s whether to go on.
+  bool waitForLock(const QString &path, LockPurpose purpose, int attempt);
 
  private:
   Services services_;

@@ -19,11 +19,24 @@ BASEFRM::BASEFRM(Application &app) : Window(app) {
   QFont f = label19_->font();
   f.setPointSize(18);
   label19_->setFont(f);
+  busy_ = new QLabel(QStringLiteral("成績ファイルをほかのパソコンが使っています。\n記録できるまでお待ちください。"), this);
+  busy_->setObjectName(QStringLiteral("Label20"));
+  busy_->setAlignment(Qt::AlignCenter);
+  busy_->hide();
   auto *layout = new QVBoxLayout(this);
   layout->addWidget(label19_);
+  layout->addWidget(busy_);
   centreOnScreen();
 }
 
-void BASEFRM::activate() { letPendingMessagesRun(); }
+void BASEFRM::activate() {
+  busy_->hide();
+  letPendingMessagesRun();
+}
+
+void BASEFRM::showLogBusy() {
+  busy_->show();
+  letPendingMessagesRun();
+}
 
 }  // namespace minatori

@@ -13,6 +13,8 @@ class BASEFRM : public Window {
   explicit BASEFRM(Application &app);
   // Showing it lets pending window messages run, so it is painted at once.
   void activate() override;
+  // Says that the attempt waits for the results log, which another machine holds.
+  void showLogBusy();
 
  protected:
   // It covers a change of screen; closing it leaves the screens as they are.
@@ -20,6 +22,7 @@ class BASEFRM : public Window {
 
  private:
   QLabel *label19_;
+  QLabel *busy_;  // Label20
 };
 
 }  // namespace minatori

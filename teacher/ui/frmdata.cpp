@@ -322,13 +322,13 @@ void FrmData::deleteRecord() {
                             MessageIcon::Warning) != MessageAnswer::Ok)
     return;
   const ProgramState &s = state();
-  const DeleteResult result = deleteResultRecord(resultsLogPath(s), resultsLogCopyPath(s), selectedRecord_);
+  const DeleteResult result = deleteResultRecord(resultsLogPath(s), selectedRecord_, asRead_);
   if (const QString message = deleteOutcomeMessage(result); !message.isEmpty()) {
-    const bool lost = result.outcome == DeleteOutcome::CopyHoldsAll;
+    const bool stopped = result.outcome == DeleteOutcome::Interrupted;
     app().messages().show(message, QStringLiteral("注意"), MessageButtons::Ok,
-                          lost ? MessageIcon::Critical : MessageIcon::Warning);
+                          stopped ? MessageIcon::Critical : MessageIcon::Warning);
   }
-  if (result.outcome == DeleteOutcome::Deleted || result.outcome == DeleteOutcome::CopyLeft) {
+  if (result.outcome != DeleteOutcome::NotDeleted && result.outcome != DeleteOutcome::Interrupted) {
     // The record is gone: nothing is left for the buttons to act on.
     working_.reset();
     change_->setEnabled(false);

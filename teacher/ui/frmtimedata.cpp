@@ -302,13 +302,26 @@ std::vector<QStringList> FrmTimeData::gridRows() const {
 }
 
 bool FrmTimeData::save() {
+  // Refused before anything is written: such a cell would shift the fields
+  // after it, and every classroom PC would stop on the file at its next start.
+  const std::vector<QStringList> rows = gridRows();
+  if (const std::optional<CriteriaCell> bad = cellThatWouldNotReadBack(rows)) {
+    const QString heading = grid_->item(0, bad->field) ? grid_->item(0, bad->field)->text() : QString();
+    const QString column = heading.isEmpty() ? QStringLiteral("%1列目").arg(bad->field) : QStringLiteral("「%1」").arg(heading);
+    app().messages().show(QStringLiteral("レベル%1 の %2 のセルは記録できません。カンマ（,）、引用符（\"）、改行や、"
+                                         "前後の空白を含まないように直してください。\r\n%3 は元のままです。")
+                              .arg(bad->level)
+                              .arg(column, criteriaFileName()),
+                          kCaution, MessageButtons::Ok, MessageIcon::Warning);
+    return false;
+  }
   busy_ = true;
   showWaitPanel(true);
   letPendingMessagesRun();
   std::optional<RuntimeError> failure;
   try {
     // Writes the file atomically, then loads it into the criteria table.
-    saveLevelCriteria(state(), gridRows());
+    saveLevelCriteria(state(), rows);
     changed_ = 0;
   } catch (const RuntimeError &e) {
     failure = e;
@@ -316,14 +329,7 @@ bool FrmTimeData::save() {
   showWaitPanel(false);
   busy_ = false;
   if (failure) {
-    // Only the reload can run out of fields: the file was written, but a cell
-    // holding a comma or a quote has shifted the fields after it.
-    const QString what =
-        failure->number() == errc::InputPastEnd
-            ? QStringLiteral("%1 に記録しましたが、読み直すと項目が足りません。"
-                             "カンマ（,）や引用符（\"）を含むセルを直して、もう一度記録してください。"
-                             "それまでは前の基準で判定します。")
-            : QStringLiteral("%1 に記録できませんでした。ファイルは元のままです。");
+    const QString what = QStringLiteral("%1 に記録できませんでした。ファイルは元のままです。");
     app().messages().show(what.arg(criteriaFileName()) + QStringLiteral("\r\n\r\n") +
                               runtimeErrorReportText(*failure),
                           kCaution, MessageButtons::Ok, MessageIcon::Warning);

@@ -165,7 +165,7 @@ TEST(LoadConfiguration, AFileSavedAsUtf8IsRefusedNamingIt) {
   const QString path = inst.dataFolder() + QStringLiteral("共通データ.txt");
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("\xEF\xBB\xBF" "4,Aoba,0,0,0,pw,0,0,0,0\r\n");
+  f.write(QStringLiteral("4,31415みなと学習塾,0,0,0,pw,0,0,0,0\r\n").toUtf8());  // without a byte-order mark
   f.close();
   ProgramState s;
   try {
@@ -174,6 +174,7 @@ TEST(LoadConfiguration, AFileSavedAsUtf8IsRefusedNamingIt) {
   } catch (const RuntimeError &e) {
     EXPECT_EQ(e.number(), errc::BadTextEncoding);
     EXPECT_EQ(e.file(), path);
+    EXPECT_TRUE(e.text().contains(QStringLiteral("ANSI")));
   }
 }
 

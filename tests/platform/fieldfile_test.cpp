@@ -173,8 +173,22 @@ TEST_P(BadText, IsRefusedNamingTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(Table, BadText,
                          ::testing::Values(BadTextCase{"utf8_bom", QByteArray("\xEF\xBB\xBF" "abc")},
+                                           // Notepad's default today: UTF-8 without the mark. These
+                                           // bytes also decode in code page 932, as garbage.
+                                           BadTextCase{"utf8_school_name", QStringLiteral("4,\"31415みなと学習塾\",0").toUtf8()},
+                                           BadTextCase{"utf8_one_accent", QStringLiteral("café").toUtf8()},
                                            BadTextCase{"lone_lead_byte_at_end", QByteArray("ab\x81")},
                                            BadTextCase{"invalid_trail_byte", QByteArray("\x81\x20z")}));
+
+// Code page 932 text is not mistaken for UTF-8: kanji, kana, half-width kana,
+// the NEC and IBM rows.
+TEST(FieldFile, CodePage932TextIsNotTakenForUtf8) {
+  for (const QString &text : {QStringLiteral("31415みなと学習塾"), QStringLiteral("目標Time,ｸﾘｱﾎﾟｲﾝﾄ,禁期間"),
+                              QStringLiteral("①Ⅲ～－髙"), QStringLiteral("plain ASCII")}) {
+    SCOPED_TRACE(text.toStdString());
+    EXPECT_EQ(decodeCp932(encodeCp932(text, QStringLiteral("x")), QStringLiteral("x")), text);
+  }
+}
 
 TEST(FieldFile, AnUnencodableCharacterWritesNothing) {
   QTemporaryDir dir;

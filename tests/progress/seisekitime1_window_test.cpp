@@ -13,12 +13,15 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
+#include <optional>
 
 #include "app/configuration.h"
 #include "app/levelcatalogue.h"
 #include "app/ui/basefrm.h"
 #include "app/ui/frmver.h"
 #include "drill/ui/mainfrm.h"
+#include "platform/lockedfile.h"
 #include "results/resultslog.h"
 #include "results/tallies.h"
 #include "results/ui/frmsyuuryou.h"
@@ -264,7 +267,7 @@ class Seisekitime1WindowTest : public QObject {
     Run run;
     run.clock.setAutoAdvanceMs(10);
     QWidget *target = nullptr;
-    auto *names = &startUp(*run.app);
+    auto *names = startUp(*run.app);
     if (road == Road::Names) target = names;
     if (road == Road::Version) {
       QTest::mouseClick(names->findChild<QLabel *>(QStringLiteral("Label4")), Qt::LeftButton);
@@ -333,6 +336,77 @@ class Seisekitime1WindowTest : public QObject {
     run.screen = chooseOnNameList(*run.app, 7);
     QVERIFY(run.screen);
     QCOMPARE(run.child<QWidget>(QStringLiteral("List5_3"))->x(), first);
+  }
+
+  // Another machine holds the results log. Reading waits with the windows
+  // alive and asks every 30 s; "Retry" waits on, "Cancel" ends the program
+  // with the report naming the log.
+  void aBusyLogIsWaitedForAndAskedAbout_data() {
+    QTest::addColumn<bool>("retry");
+    QTest::newRow("retry, then the log is free") << true;
+    QTest::newRow("cancel") << false;
+  }
+  void aBusyLogIsWaitedForAndAskedAbout() {
+    QFETCH(bool, retry);
+    Run run;
+    run.attempts(7, 2, {40});
+    std::optional<LockedFile> otherMachine;
+    otherMachine.emplace(resultsLogPath(run.app->state()), LockedFile::Access::ReadWrite, LockPurpose::Append);
+    run.messages.answers = {retry ? MessageAnswer::Retry : MessageAnswer::Cancel};
+    // The other machine lets go once it has been asked about.
+    QTimer release;
+    release.setInterval(0);
+    connect(&release, &QTimer::timeout, [&] {
+      if (!run.messages.shown.empty()) otherMachine.reset();
+    });
+    release.start();
+    run.arrive(7);
+    const qint64 waited = run.clock.pausedMs();
+    QVERIFY(!run.messages.shown.empty());
+    const ShownMessage &asked = run.messages.shown.front();
+    QVERIFY2(asked.text.startsWith(QStringLiteral("成績累積データ.dat をほかのパソコンが使っています。")), qPrintable(asked.text));
+    QCOMPARE(asked.buttons, MessageButtons::RetryCancel);
+    QVERIFY(waited >= 30000);  // on the program's clock: no test waits for real seconds
+    if (retry) {
+      QVERIFY(run.screen && run.screen->ready());
+      QVERIFY(run.text(QStringLiteral("Label15_2")).startsWith(QStringLiteral("1回/")));
+    } else {
+      QVERIFY(run.app->hasEnded());
+      QCOMPARE(run.app->exitCode(), 1);
+      QVERIFY(run.messages.shown.back().text.contains(QStringLiteral("ファイルは既に開かれています。")));
+      QVERIFY(run.messages.shown.back().text.contains(resultsLogPath(run.app->state())));
+    }
+  }
+
+  // An attempt that ends while another machine holds the log waits, the wait
+  // window saying why, and is recorded once the log is free.
+  void anAttemptWaitsForABusyLogAndIsRecorded() {
+    Run run;
+    run.clock.setAutoAdvanceMs(10);
+    run.arrive(7);
+    typeKeys(run.screen, QStringLiteral("2"));
+    MainFrm *drill = run.app->windows().find<MainFrm>();
+    for (int question = 1; question <= 2; ++question) Run::answerByKeys(drill);
+    std::optional<LockedFile> otherMachine;
+    otherMachine.emplace(resultsLogPath(run.app->state()), LockedFile::Access::ReadWrite, LockPurpose::Append);
+    bool toldWhy = false;
+    QTimer release;
+    release.setInterval(0);
+    connect(&release, &QTimer::timeout, [&] {
+      BASEFRM *wait = run.app->windows().find<BASEFRM>();
+      if (!wait || !wait->findChild<QLabel *>(QStringLiteral("Label20"))->isVisible()) return;
+      toldWhy = wait->findChild<QLabel *>(QStringLiteral("Label20"))->text().contains(QStringLiteral("成績ファイル"));
+      otherMachine.reset();
+      release.stop();
+    });
+    release.start();
+    Run::answerByKeys(drill);  // the last question
+    QVERIFY(toldWhy);
+    QVERIFY(run.messages.shown.empty());  // an append never asks: it waits
+    QVERIFY(run.app->windows().find<FrmSyuuryou>());
+    const auto records = readResultRecords(resultsLogPath(run.app->state()));
+    QCOMPARE(records.size(), size_t(1));
+    QCOMPARE(records[0].studentNumber, qint16(7));
   }
 
   void columnGeometryAndScrolling() {
@@ -522,7 +596,7 @@ class Seisekitime1WindowTest : public QObject {
   void theWholeRoadOfOneAttempt() {
     Run run;
     run.clock.setAutoAdvanceMs(10);
-    auto &names = startUp(*run.app);
+    namesel &names = *startUp(*run.app);
     auto *list = names.findChild<QListWidget *>(QStringLiteral("List1"));
     clickRow(list, 1);  // 青木さくら
     pressKey(&names, Qt::Key_Return);

@@ -62,10 +62,16 @@ inline QString levelKey(int level) {
   return level <= 9 ? QString::number(level) : QString(QChar(u'a' + (level - 10)));
 }
 
-// Start-up as the splash carries it out: configuration read, the name list shown.
-inline namesel &startUp(Application &app) {
-  loadConfiguration(app.state(), app.programFolder());
-  return app.windows().show<namesel>();
+// Start-up as the splash's timer carries it out: configuration read, the
+// name list shown; an error on the way ends the program as it does there.
+// Null when the program has ended.
+inline namesel *startUp(Application &app) {
+  namesel *names = nullptr;
+  runReportingErrors([&] {
+    loadConfiguration(app.state(), app.programFolder());
+    names = &app.windows().show<namesel>();
+  });
+  return app.hasEnded() ? nullptr : names;
 }
 
 // On the name list: the student's row clicked, then "1" (O.K.). Returns the

@@ -16,6 +16,7 @@
 #include "app/levelcatalogue.h"
 #include "platform/textfile.h"
 #include "progress/ui/seisekitime1.h"
+#include "results/logjournal.h"
 #include "results/resultslog.h"
 #include "teacher/resultsdata.h"
 #include "teacher/ui/frmdata.h"
@@ -295,7 +296,7 @@ class FrmDataWindowTest : public QObject {
     QByteArray left = log;
     left.remove(row * kResultRecordSize, kResultRecordSize);
     QCOMPARE(run.logBytes(), left);
-    QVERIFY(!QFile::exists(resultsLogCopyPath(run.app->state())));
+    QVERIFY(!QFile::exists(resultsJournalPath(resultsLogPath(run.app->state()))));
     QCOMPARE(run.lineCount(), 4);
     QVERIFY(run.line(3).startsWith(QStringLiteral("   4 ")));
     QCOMPARE(run.list()->currentIndex().row(), selected);
@@ -313,21 +314,22 @@ class FrmDataWindowTest : public QObject {
     QVERIFY(run.panelShown());
   }
 
-  void aDeleteThatCannotRunSaysSo() {
+  // Another teacher deletes a record while this one has record 3 open: the
+  // record at place 3 is no longer the one opened, and nothing is deleted.
+  void aDeleteFromAStaleListIsRefused() {
     Run run;
     run.open();
-    const QString copy = resultsLogCopyPath(run.app->state());
-    {
-      QFile f(copy);
-      QVERIFY(f.open(QIODevice::WriteOnly));
-      f.write(logOf(7));
-    }
     run.doubleClickLine(2);
+    const QString log = resultsLogPath(run.app->state());
+    QCOMPARE(deleteResultRecord(log, 1, *readResultRecord(log, 1)).outcome, DeleteOutcome::Deleted);
     run.press("Command3");
     QCOMPARE(run.messages.shown.size(), size_t(2));
-    QVERIFY(run.messages.shown[1].text.contains(QStringLiteral("成績累積データtemp.dat が残っています")));
-    QCOMPARE(run.logBytes(), logOf(5));
-    QCOMPARE(run.lineCount(), 5);
+    QVERIFY2(run.messages.shown[1].text.contains(QStringLiteral("何も消さずに一覧を作り直します")),
+             qPrintable(run.messages.shown[1].text));
+    QByteArray left = logOf(5);
+    left.remove(0, kResultRecordSize);
+    QCOMPARE(run.logBytes(), left);
+    QCOMPARE(run.lineCount(), 4);  // the fresh list
   }
 
   void backOpensTheProgressScreen() {

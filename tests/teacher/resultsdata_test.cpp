@@ -10,6 +10,8 @@
 #include "app/programstate.h"
 #include "platform/lockedfile.h"
 #include "platform/runtimeerror.h"
+#include "platform/clock.h"
+#include "results/logjournal.h"
 #include "results/resultslog.h"
 #include "roster/roster.h"
 #include "teacher/resultsdata.h"
@@ -58,7 +60,7 @@ QByteArray recordsOf(const QByteArray &log, std::initializer_list<int> numbers) 
 struct LogFolder {
   QTemporaryDir dir;
   QString log() const { return dir.path() + u'/' + QString::fromUtf16(kResultsLogFileName); }
-  QString copy() const { return dir.path() + u'/' + QString::fromUtf16(kResultsLogCopyFileName); }
+  QString journal() const { return dir.path() + u'/' + QString::fromUtf16(kResultsJournalFileName); }
 };
 
 }  // namespace
@@ -203,19 +205,37 @@ TEST(DeleteRecord, LaterRecordsMoveUp) {
     LogFolder f;
     const QByteArray before = logOf(r.count);
     writeBytes(f.log(), before + QByteArray(r.extraBytes, 'x'));
-    EXPECT_EQ(deleteResultRecord(f.log(), f.copy(), r.number).outcome, r.outcome);
+    EXPECT_EQ(deleteResultRecord(f.log(), r.number, record(r.number, 2, r.number * 10)).outcome, r.outcome);
     const QByteArray expected = recordsOf(before, r.left) + (r.outcome == DeleteOutcome::Missing
                                                                   ? QByteArray(r.extraBytes, 'x')
                                                                   : QByteArray());
     EXPECT_EQ(fileBytes(f.log()), expected);
-    EXPECT_FALSE(QFile::exists(f.copy()));
+    EXPECT_FALSE(QFile::exists(f.journal()));
   }
 }
 
 TEST(DeleteRecord, MissingLogIsNotCreated) {
   LogFolder f;
-  EXPECT_EQ(deleteResultRecord(f.log(), f.copy(), 1).outcome, DeleteOutcome::Missing);
+  EXPECT_EQ(deleteResultRecord(f.log(), 1, record(1, 2, 10)).outcome, DeleteOutcome::Missing);
   EXPECT_FALSE(QFile::exists(f.log()));
+}
+
+// The record is deleted only while it is still the one the teacher opened:
+// another teacher's delete moves the later records up, a change alters one.
+TEST(DeleteRecord, OnlyTheRecordTheTeacherOpened) {
+  LogFolder f;
+  const QByteArray before = logOf(5);
+  writeBytes(f.log(), before);
+  const Seisekikiroku third = record(3, 2, 30), fourth = record(4, 2, 40);
+  // Two teachers' lists show record 3; the first deletes it.
+  ASSERT_EQ(deleteResultRecord(f.log(), 3, third).outcome, DeleteOutcome::Deleted);
+  const DeleteResult stale = deleteResultRecord(f.log(), 3, third);  // the second, from a stale list
+  EXPECT_EQ(stale.outcome, DeleteOutcome::Changed);
+  EXPECT_TRUE(deleteOutcomeMessage(stale).contains(QStringLiteral("何も消さずに")));
+  EXPECT_EQ(fileBytes(f.log()), recordsOf(before, {1, 2, 4, 5}));
+  // Record 4 moved to place 3: deleting it there, as read, is right.
+  EXPECT_EQ(deleteResultRecord(f.log(), 3, fourth).outcome, DeleteOutcome::Deleted);
+  EXPECT_EQ(fileBytes(f.log()), recordsOf(before, {1, 2, 5}));
 }
 
 #ifndef _WIN32
@@ -231,20 +251,28 @@ bool lockIsFree(const QString &path) {
   return free;
 }
 
-TEST(DeleteRecord, HoldsTheLockFromTheCopyToTheEnd) {
+TEST(DeleteRecord, HoldsTheLockFromTheJournalToItsRemoval) {
   LogFolder f;
   const QByteArray before = logOf(5);
   writeBytes(f.log(), before);
   std::vector<DeleteStep> seen;
-  const DeleteResult result = deleteResultRecord(f.log(), f.copy(), 2, [&](DeleteStep step) {
+  const DeleteResult result = deleteResultRecord(f.log(), 2, record(2, 2, 20), [&](DeleteStep step) {
     seen.push_back(step);
     EXPECT_FALSE(lockIsFree(f.log()));
     EXPECT_TRUE(QFile::exists(f.log()));  // never a moment without the log
-    EXPECT_EQ(fileBytes(f.copy()), before);
+    // The journal is whole and says the log may be half rewritten.
+    const std::optional<Journal> j = decodeJournal(fileBytes(f.journal()));
+    ASSERT_TRUE(j);
+    EXPECT_EQ(j->content, before);
+    EXPECT_EQ(j->deletedRecord, 2);
+    EXPECT_EQ(j->state, JournalState::Hot);
+    // Anything that counts whole records reads it as the old log.
+    EXPECT_EQ(fileBytes(f.journal()).size() / kResultRecordSize, 5);
   });
   EXPECT_EQ(result.outcome, DeleteOutcome::Deleted);
-  EXPECT_EQ(seen, (std::vector<DeleteStep>{DeleteStep::CopyWritten, DeleteStep::LogRewritten}));
+  EXPECT_EQ(seen, (std::vector<DeleteStep>{DeleteStep::JournalWritten, DeleteStep::LogRewritten}));
   EXPECT_TRUE(lockIsFree(f.log()));
+  EXPECT_FALSE(QFile::exists(f.journal()));
 }
 #endif
 
@@ -252,69 +280,120 @@ TEST(DeleteRecord, AnAppendDuringTheDeleteWaitsAndLands) {
   LogFolder f;
   const QByteArray before = logOf(5);
   writeBytes(f.log(), before);
-  const QByteArray appended = encodeRecord(record(77, 7, 77));
+  ProgramState other;  // another machine
+  other.contentFolder = f.dir.path() + u'/';
+  other.studentNumber = 77;
+  other.currentLevel = 7;
+  other.attemptResult = 77;
+  SystemClock clock;
   std::thread appender;
-  const DeleteResult result = deleteResultRecord(f.log(), f.copy(), 3, [&](DeleteStep step) {
-    if (step != DeleteStep::CopyWritten) return;
-    // Another machine's append as appendResult makes it: the record number is
-    // chosen under the lock, so it cannot be chosen before the log is cut.
-    appender = std::thread([&] {
-      LockedFile log(f.log(), LockedFile::Access::ReadWrite);
-      log.writeAt(log.size() / kResultRecordSize * kResultRecordSize, appended);
-    });
+  const DeleteResult result = deleteResultRecord(f.log(), 3, record(3, 2, 30), [&](DeleteStep step) {
+    if (step != DeleteStep::JournalWritten) return;
+    // The record number is chosen under the lock, so not before the log is cut.
+    appender = std::thread([&] { appendResult(other, clock); });
   });
   appender.join();
   EXPECT_EQ(result.outcome, DeleteOutcome::Deleted);
-  EXPECT_EQ(fileBytes(f.log()), recordsOf(before, {1, 2, 4, 5}) + appended);
+  const QByteArray after = fileBytes(f.log());
+  ASSERT_EQ(after.size(), 5 * kResultRecordSize);
+  EXPECT_EQ(after.left(4 * kResultRecordSize), recordsOf(before, {1, 2, 4, 5}));
+  EXPECT_EQ(decodeRecord(after.constData() + 4 * kResultRecordSize).studentNumber, 77);
 }
 
-TEST(DeleteRecord, FailuresLeaveEveryRecordSomewhere) {
-  struct Row {
-    const char *what;
-    std::optional<DeleteStep> throwAt;
-    bool copyFolderMissing;
-    DeleteOutcome outcome;
-    bool logUntouched, copyHoldsAll;
-    const char *message;
-  };
-  const Row rows[] = {
-      {"copy cannot be written", std::nullopt, true, DeleteOutcome::LogIntact, true, false, "元のまま"},
-      {"stops after the copy", DeleteStep::CopyWritten, false, DeleteOutcome::LogIntact, true, false, "元のまま"},
-      {"stops in the rewrite", DeleteStep::LogRewritten, false, DeleteOutcome::CopyHoldsAll, false, true,
-       "成績累積データtemp.dat に残っています"},
-  };
-  for (const Row &r : rows) {
-    SCOPED_TRACE(r.what);
+// A failure part-way puts the log back as it was and says so.
+TEST(DeleteRecord, AFailurePutsTheLogBack) {
+  for (const DeleteStep at : {DeleteStep::JournalWritten, DeleteStep::LogRewritten}) {
+    SCOPED_TRACE(static_cast<int>(at));
     LogFolder f;
     const QByteArray before = logOf(5);
     writeBytes(f.log(), before);
-    const QString copy = r.copyFolderMissing ? f.dir.path() + QStringLiteral("/gone/") + QString::fromUtf16(kResultsLogCopyFileName) : f.copy();
-    const DeleteResult result = deleteResultRecord(f.log(), copy, 3, [&](DeleteStep step) {
-      if (r.throwAt == step) throw RuntimeError(errc::DeviceIo, f.log());
+    const DeleteResult result = deleteResultRecord(f.log(), 3, record(3, 2, 30), [&](DeleteStep step) {
+      if (step == at) throw RuntimeError(errc::DeviceIo, f.log());
     });
-    EXPECT_EQ(result.outcome, r.outcome);
-    if (r.logUntouched) {
-      EXPECT_EQ(fileBytes(f.log()), before);
-    }
-    if (r.copyHoldsAll) {
-      EXPECT_EQ(fileBytes(copy), before);
-    } else {
-      EXPECT_FALSE(QFile::exists(copy));
-    }
-    EXPECT_TRUE(deleteOutcomeMessage(result).contains(QString::fromUtf8(r.message)))
-        << deleteOutcomeMessage(result).toStdString();
+    EXPECT_EQ(result.outcome, DeleteOutcome::NotDeleted);
+    EXPECT_EQ(fileBytes(f.log()), before);
+    EXPECT_FALSE(QFile::exists(f.journal()));
+    EXPECT_TRUE(deleteOutcomeMessage(result).contains(QStringLiteral("元のまま")));
     EXPECT_FALSE(result.errorText.isEmpty());
   }
 }
 
-TEST(DeleteRecord, AnEarlierCopyIsNeverOverwritten) {
-  LogFolder f;
+// --- Recovery: a rewrite that stopped, found by the next access ----------------------
+
+// What a delete of record 3 of five leaves when it stops, and what the next
+// access must make of it. Record 6 is an append made after the delete.
+TEST(Recovery, TheNextAccessFinishesOrUndoesAnInterruptedDelete) {
   const QByteArray before = logOf(5);
-  writeBytes(f.log(), before);
-  writeBytes(f.copy(), logOf(7));
-  const DeleteResult result = deleteResultRecord(f.log(), f.copy(), 3);
-  EXPECT_EQ(result.outcome, DeleteOutcome::CopyInTheWay);
-  EXPECT_EQ(fileBytes(f.log()), before);
-  EXPECT_EQ(fileBytes(f.copy()), logOf(7));
-  EXPECT_FALSE(deleteOutcomeMessage(result).isEmpty());
+  const QByteArray deleted = recordsOf(before, {1, 2, 4, 5});
+  const QByteArray appended = encodeRecord(record(66, 2, 66));
+  const QByteArray journal = encodeJournal({before, 3, JournalState::Hot});
+  auto withState = [&](JournalState s) { return encodeJournal({before, 3, s}); };
+  struct Row {
+    const char *what;
+    QByteArray log, journal, expected;
+  };
+  const Row rows[] = {
+      {"stopped before the log was touched", before, journal, before},
+      {"stopped while moving records up", recordsOf(before, {1, 2, 4, 4, 5}), journal, before},
+      {"stopped with the log cut but not marked", deleted, journal, before},
+      {"stopped between the mark and the removal", deleted, withState(JournalState::Committed), deleted},
+      {"a finished journal that came back, appends since", deleted + appended,
+       withState(JournalState::Committed), deleted + appended},
+      {"an undone journal that came back, appends since", before + appended,
+       withState(JournalState::RolledBack), before + appended},
+      {"a journal cut off while it was written", before, journal.left(100), before},
+      {"a journal whose trailer was not written yet", before, before, before},
+      {"an empty journal", before, QByteArray(), before},
+      {"a journal with a wrong checksum", before, [&] {
+         QByteArray j = journal;
+         j[10] = 'X';
+         return j;
+       }(), before},
+      {"a journal of another log", logOf(3), journal, logOf(3)},
+      {"a journal shorter than the log it would restore", before + appended, journal, before + appended},
+  };
+  enum class Access { Read, Append, Delete };
+  for (const Row &r : rows)
+    for (const Access access : {Access::Read, Access::Append, Access::Delete}) {
+      SCOPED_TRACE(testing::Message() << r.what << ", access " << static_cast<int>(access));
+      LogFolder f;
+      writeBytes(f.log(), r.log);
+      writeBytes(f.journal(), r.journal);
+      QByteArray expected = r.expected;
+      if (access == Access::Read) {
+        int total = 0;
+        const auto records = readResultRecords(f.log(), 1, &total);
+        EXPECT_EQ(total, expected.size() / kResultRecordSize);
+      } else if (access == Access::Append) {
+        ProgramState s;
+        s.contentFolder = f.dir.path() + u'/';
+        s.studentNumber = 88;
+        s.currentLevel = 2;
+        SystemClock clock;
+        EXPECT_EQ(appendResult(s, clock), expected.size() / kResultRecordSize + 1);
+        const QByteArray after = fileBytes(f.log());
+        ASSERT_EQ(after.size(), expected.size() + kResultRecordSize);
+        EXPECT_EQ(decodeRecord(after.constData() + expected.size()).studentNumber, 88);
+        expected = after.left(expected.size()) == expected ? after : expected;
+      } else {
+        // A teacher's delete of record 1, as read from the recovered log.
+        EXPECT_EQ(deleteResultRecord(f.log(), 1, decodeRecord(expected.constData())).outcome, DeleteOutcome::Deleted);
+        expected = expected.mid(kResultRecordSize);
+      }
+      EXPECT_EQ(fileBytes(f.log()), expected);
+      EXPECT_FALSE(QFile::exists(f.journal()));
+    }
+}
+
+TEST(Recovery, JournalRoundTrip) {
+  const QByteArray content = logOf(3);
+  for (const JournalState state : {JournalState::Hot, JournalState::Committed, JournalState::RolledBack}) {
+    const std::optional<Journal> j = decodeJournal(encodeJournal({content, 2, state}));
+    ASSERT_TRUE(j);
+    EXPECT_EQ(j->content, content);
+    EXPECT_EQ(j->deletedRecord, 2);
+    EXPECT_EQ(j->state, state);
+  }
+  // Content that is not whole records is no journal of a log.
+  EXPECT_FALSE(decodeJournal(encodeJournal({content + "x", 2, JournalState::Hot})));
 }
