@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <set>
 #include <thread>
 
 #include "app/programstate.h"
@@ -236,6 +237,27 @@ TEST(DeleteRecord, OnlyTheRecordTheTeacherOpened) {
   // Record 4 moved to place 3: deleting it there, as read, is right.
   EXPECT_EQ(deleteResultRecord(f.log(), 3, fourth).outcome, DeleteOutcome::Deleted);
   EXPECT_EQ(fileBytes(f.log()), recordsOf(before, {1, 2, 5}));
+}
+
+// Two teachers delete the same record at the same moment: one deletes it,
+// the other is told the list has changed; no other record goes.
+TEST(DeleteRecord, TwoTeachersAtOnceDeleteOnlyTheChosenRecord) {
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    LogFolder f;
+    const QByteArray before = logOf(50);
+    writeBytes(f.log(), before);
+    DeleteOutcome a{}, b{};
+    std::thread first([&] { a = deleteResultRecord(f.log(), 30, record(30, 2, 300)).outcome; });
+    std::thread second([&] { b = deleteResultRecord(f.log(), 30, record(30, 2, 300)).outcome; });
+    first.join();
+    second.join();
+    EXPECT_EQ(std::set<DeleteOutcome>({a, b}), std::set<DeleteOutcome>({DeleteOutcome::Deleted, DeleteOutcome::Changed}));
+    QByteArray expected = before;
+    expected.remove(29 * kResultRecordSize, kResultRecordSize);
+    EXPECT_EQ(fileBytes(f.log()), expected);
+    EXPECT_FALSE(QFile::exists(f.journal()));
+  }
 }
 
 #ifndef _WIN32
