@@ -6,11 +6,15 @@
 #include "app/ui/guardedapplication.h"
 #include "platform/audio.h"
 #include "platform/clock.h"
+#include "platform/displayscale.h"
 #include "platform/paths.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/random.h"
 
 int main(int argc, char **argv) {
+  // Decided once, from the screen the program starts on, before the
+  // application object that every window scales by.
+  minatori::applyDesignScale(argv[0]);
   minatori::GuardedApplication qtApp(argc, argv);
   minatori::applyProgramFonts(qtApp);
   qtApp.setQuitOnLastWindowClosed(false);

@@ -5,19 +5,20 @@
 
 #include "app/ui/application.h"
 #include "platform/events.h"
+#include "platform/twips.h"
 
 namespace minatori {
 
 BASEFRM::BASEFRM(Application &app) : Window(app) {
   setWindowTitle(state().programTitle.isEmpty() ? QStringLiteral("ミナトリ") : state().programTitle);
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  setFixedSize(420, 120);
+  setFixedSize(dpx(420), dpx(120));
   setStyleSheet(QStringLiteral("background-color: rgb(255, 255, 224);"));
   label19_ = new QLabel(QStringLiteral("Just a moment, please."), this);
   label19_->setObjectName(QStringLiteral("Label19"));
   label19_->setAlignment(Qt::AlignCenter);
   QFont f = label19_->font();
-  f.setPointSize(18);
+  f.setPointSizeF(designPoints(18));
   label19_->setFont(f);
   busy_ = new QLabel(QStringLiteral("成績ファイルをほかのパソコンが使っています。\n記録できるまでお待ちください。"), this);
   busy_->setObjectName(QStringLiteral("Label20"));

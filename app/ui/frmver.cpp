@@ -7,6 +7,7 @@
 #include "app/ui/application.h"
 #include "app/ui/programicon.h"
 #include "platform/events.h"
+#include "platform/twips.h"
 
 namespace minatori {
 
@@ -15,9 +16,9 @@ namespace {
 QLabel *makeLabel(QWidget *parent, const char *name, int y, int height, int pointSize, bool bold = false) {
   auto *l = new QLabel(parent);
   l->setObjectName(QString::fromLatin1(name));
-  l->setGeometry(110, y, 330, height);
+  l->setGeometry(designRect(110, y, 330, height));
   QFont f = l->font();
-  f.setPointSize(pointSize);
+  f.setPointSizeF(designPoints(pointSize));
   f.setBold(bold);
   l->setFont(f);
   return l;
@@ -28,11 +29,11 @@ QLabel *makeLabel(QWidget *parent, const char *name, int y, int height, int poin
 frmver::frmver(Application &app) : Window(app) {
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
   setWindowModality(Qt::ApplicationModal);
-  setFixedSize(460, 250);
+  setFixedSize(dpx(460), dpx(250));
   auto *icon = new QLabel(this);
   icon->setObjectName(QStringLiteral("Image1"));
   icon->setPixmap(drawProgramIcon(64));
-  icon->setGeometry(24, 24, 64, 64);
+  icon->setGeometry(designRect(24, 24, 64, 64));
   label1_ = makeLabel(this, "Label1", 20, 40, 20, true);
   label2_ = makeLabel(this, "Label2", 66, 24, 11);
   label4_ = makeLabel(this, "Label4", 94, 24, 11);
@@ -40,7 +41,7 @@ frmver::frmver(Application &app) : Window(app) {
   label5_->setWordWrap(true);
   command1_ = new QPushButton(QStringLiteral("O.K."), this);
   command1_->setObjectName(QStringLiteral("Command1"));
-  command1_->setGeometry(340, 196, 100, 34);
+  command1_->setGeometry(designRect(340, 196, 100, 34));
   command1_->setDefault(true);
   connect(command1_, &QPushButton::clicked, this, &QWidget::close);
   // A second button that has never had a function; kept out of sight.

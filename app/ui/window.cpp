@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QScreen>
+#include <algorithm>
 
 #include "app/ui/application.h"
+#include "platform/displayscale.h"
 #include "platform/events.h"
 
 namespace minatori {
@@ -28,8 +30,10 @@ void Window::closeEvent(QCloseEvent *event) {
 
 void Window::centreOnScreen() {
   if (const QScreen *s = screen()) {
+    // The title bar above the window counts: the whole window stays on the screen.
     const QRect area = s->availableGeometry();
-    move(area.center() - rect().center());
+    const int room = titleBarRoom();
+    move(area.left() + (area.width() - width()) / 2, area.top() + std::max(0, (area.height() - height() - room) / 2));
   }
 }
 

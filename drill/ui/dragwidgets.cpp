@@ -6,6 +6,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "platform/displayscale.h"
+#include "platform/twips.h"
+
 namespace minatori {
 
 CandidateList::CandidateList(QWidget *parent) : QListWidget(parent) {
@@ -27,7 +30,7 @@ void CandidateList::mousePressEvent(QMouseEvent *event) {
   drag->setMimeData(mime);
   const QPixmap picture = dragPicture(text, font());
   drag->setPixmap(picture);
-  drag->setHotSpot(QPoint(12, picture.height() / 2));
+  drag->setHotSpot(QPoint(dpx(12), static_cast<int>(picture.deviceIndependentSize().height() / 2)));
   drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
 }
 
@@ -52,8 +55,8 @@ void DropBox::dropEvent(QDropEvent *event) {
 
 QPixmap dragPicture(const QString &text, const QFont &font) {
   const QFontMetrics fm(font);
-  const QSize size(fm.horizontalAdvance(text) + 36, fm.height() + 12);
-  QPixmap pm(size);
+  const QSize size(fm.horizontalAdvance(text) + dpx(36), fm.height() + dpx(12));
+  QPixmap pm = screenPixmap(size);
   pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);
@@ -64,11 +67,12 @@ QPixmap dragPicture(const QString &text, const QFont &font) {
   p.setBrush(QColor(200, 40, 40));
   p.setPen(Qt::NoPen);
   const double cy = size.height() / 2.0;
-  const QPointF arrow[3] = {{6, cy - 5}, {16, cy}, {6, cy + 5}};
+  const double u = dpx(100) / 100.0;  // the design pixel
+  const QPointF arrow[3] = {{6 * u, cy - 5 * u}, {16 * u, cy}, {6 * u, cy + 5 * u}};
   p.drawPolygon(arrow, 3);
   p.setFont(font);
   p.setPen(QColor(20, 20, 20));
-  p.drawText(QRect(24, 0, size.width() - 28, size.height()), Qt::AlignVCenter | Qt::AlignLeft, text);
+  p.drawText(QRect(dpx(24), 0, size.width() - dpx(28), size.height()), Qt::AlignVCenter | Qt::AlignLeft, text);
   return pm;
 }
 

@@ -119,7 +119,7 @@ void MainFrm::buildTestPanel() {
   auto *picture5 = makeFrame(picture2_, QStringLiteral("Picture5"));
   setGeometryTwips(picture5, kBoardLeft, 0, 6600, kBoardTop);
   auto *label10 = makeLabel(picture5, QStringLiteral("Label10"), QStringLiteral("正しい場所にドラッグドロップしなさい"));
-  label10->setGeometry(picture5->rect().adjusted(6, 0, 0, 0));
+  label10->setGeometry(picture5->rect().adjusted(dpx(6), 0, 0, 0));
   QFont bold = label10->font();
   bold.setBold(true);
   label10->setFont(bold);
@@ -165,7 +165,7 @@ void MainFrm::buildTestPanel() {
 
   const BoardGeometry g;
   QFont itemFont = font();
-  itemFont.setPointSize(13);
+  itemFont.setPointSizeF(designPoints(13));
   itemFont.setBold(true);
   for (int k = 0; k <= kMaxItems; ++k) {
     label1_[k] = makeLabel(picture1_, indexed("Label1", k), QStringLiteral("?"));
@@ -218,9 +218,9 @@ void MainFrm::buildTestPanel() {
   setGeometryTwips(list1_, kListLeft, kListTop, kListWidth, kListHeight);
   setBackground(list1_, kBoardGreen);
   QFont listFont = list1_->font();
-  listFont.setPointSize(13);
+  listFont.setPointSizeF(designPoints(13));
   list1_->setFont(listFont);
-  list1_->setSpacing(2);
+  list1_->setSpacing(dpx(2));
 }
 
 void MainFrm::load() {
@@ -556,7 +556,7 @@ void MainFrm::nextCard() {
   QLabel *card = practice_->cardLabels[1];
   // A long event may have made the type smaller; "?" is shown full size.
   QFont f = card->font();
-  f.setPointSize(kCardPointSize);
+  f.setPointSizeF(designPoints(kCardPointSize));
   card->setFont(f);
   card->setText(QStringLiteral("?"));
   const std::optional<int> row = state().practiceCards.nextCard(rows_.rowCount());
@@ -573,9 +573,9 @@ void MainFrm::revealCard() {
   const QString text = rows_.row(state().practiceCards.cardRow).eventText;
   // 72-point type, made smaller only when a long event would not fit the card.
   QFont f = card->font();
-  f.setPointSize(kCardPointSize);
-  while (f.pointSize() > 20 && QFontMetrics(f).horizontalAdvance(text) > card->width() - 24)
-    f.setPointSize(f.pointSize() - 4);
+  f.setPointSizeF(designPoints(kCardPointSize));
+  while (f.pointSizeF() > designPoints(20) && QFontMetrics(f).horizontalAdvance(text) > card->width() - dpx(24))
+    f.setPointSizeF(f.pointSizeF() - designPoints(4));
   card->setFont(f);
   card->setText(text);
   timer2_[1]->start();

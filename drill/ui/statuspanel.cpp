@@ -12,9 +12,9 @@ QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, 
               int pointSize = 12, bool bold = false) {
   auto *l = new QLabel(text, parent);
   l->setObjectName(name);
-  l->setGeometry(x, y, w, h);
+  l->setGeometry(designRect(x, y, w, h));
   QFont f = l->font();
-  f.setPointSize(pointSize);
+  f.setPointSizeF(designPoints(pointSize));
   f.setBold(bold);
   l->setFont(f);
   return l;
@@ -23,7 +23,7 @@ QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, 
 QFrame *box(QWidget *parent, const QString &name, const QColor &colour, int x, int y, int w, int h) {
   auto *f = new QFrame(parent);
   f->setObjectName(name);
-  f->setGeometry(x, y, w, h);
+  f->setGeometry(designRect(x, y, w, h));
   QPalette p = f->palette();
   p.setColor(QPalette::Window, colour);
   f->setPalette(p);
@@ -89,10 +89,10 @@ StatusPanel::StatusPanel(QWidget *parent) : QFrame(parent) {
     }
   }
 
-  overlay = box(parent, QStringLiteral("sPicture2"), QColor(0, 192, 192), 0, 0, twips(15360), twips(11520));
-  recording = label(overlay, QStringLiteral("lblsss1"), QStringLiteral("成績記録中"), 0, 300, twips(15360), 80, 40, true);
+  overlay = box(parent, QStringLiteral("sPicture2"), QColor(0, 192, 192), 0, 0, 1024, 768);
+  recording = label(overlay, QStringLiteral("lblsss1"), QStringLiteral("成績記録中"), 0, 300, 1024, 80, 40, true);
   recording->setAlignment(Qt::AlignCenter);
-  timeUp = label(overlay, QStringLiteral("lblsss2"), QStringLiteral("時間切れ"), 0, 400, twips(15360), 80, 40, true);
+  timeUp = label(overlay, QStringLiteral("lblsss2"), QStringLiteral("時間切れ"), 0, 400, 1024, 80, 40, true);
   timeUp->setAlignment(Qt::AlignCenter);
   timeUp->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
   overlay->hide();
@@ -107,7 +107,7 @@ void StatusPanel::setBar(QFrame *bar, double width) {
 void StatusPanel::setTitle(const QString &text) {
   title->setText(text);
   QFont f = title->font();
-  f.setPointSizeF(text.size() > 9 ? 14 : 16.8);
+  f.setPointSizeF(designPoints(text.size() > 9 ? 14 : 16.8));
   title->setFont(f);
 }
 

@@ -21,9 +21,11 @@
 #include "app/ui/application.h"
 #include "drill/ui/mainfrm.h"
 #include "platform/clock.h"
+#include "platform/displayscale.h"
 #include "platform/events.h"
 #include "platform/messageboxes.h"
 #include "platform/printing.h"
+#include "platform/twips.h"
 #include "progress/levelcolumns.h"
 #include "progress/personaltimes.h"
 #include "progress/sheets.h"
@@ -38,14 +40,14 @@ namespace minatori {
 
 namespace {
 
-constexpr int kColumnsTop = 160;  // pixels
+constexpr int kColumnsTop = 160;  // design pixels
 constexpr double kColumnsLeftTwips = 120;
 constexpr int kTodayRecords = 1000;
 constexpr int kPeriodRecords = 20000;
 
 QFont sized(const QFont &base, double pointSize, bool bold = false) {
   QFont f = base;
-  f.setPointSizeF(pointSize);
+  f.setPointSizeF(designPoints(pointSize));
   f.setBold(bold);
   return f;
 }
@@ -57,8 +59,6 @@ void paint(QWidget *w, const QColor &colour) {
   w->setAutoFillBackground(true);
 }
 
-int px(double twipsValue) { return static_cast<int>(std::lround(twipsValue / 15.0)); }
-
 template <class W>
 W *named(W *w, const QString &name) {
   w->setObjectName(name);
@@ -69,66 +69,66 @@ W *named(W *w, const QString &name) {
 
 seisekitime1::seisekitime1(Application &app) : Window(app) {
   setWindowTitle(QStringLiteral("vantora"));
-  setFixedSize(1024, 768);
+  setFixedSize(dpx(kDesignWidth), dpx(kDesignHeight));
   const QFont base(QStringLiteral("IPAGothic"));
 
   title_ = named(new QLabel(this), QStringLiteral("Label11"));
-  title_->setGeometry(8, 4, 300, 44);
+  title_->setGeometry(designRect(8, 4, 300, 44));
   student_ = named(new QLabel(this), QStringLiteral("Label12"));
-  student_->setGeometry(316, 6, 370, 30);
+  student_->setGeometry(designRect(316, 6, 370, 30));
   student_->setFont(sized(base, 16, true));
   school_ = named(new QLabel(this), QStringLiteral("Label13"));
-  school_->setGeometry(316, 40, 370, 22);
+  school_->setGeometry(designRect(316, 40, 370, 22));
   sinceStart_ = named(new QLabel(this), QStringLiteral("Label17"));
-  sinceStart_->setGeometry(692, 8, 190, 22);
+  sinceStart_->setGeometry(designRect(692, 8, 190, 22));
   todayTotal_ = named(new QLabel(this), QStringLiteral("Label18"));
-  todayTotal_->setGeometry(692, 34, 190, 22);
+  todayTotal_->setGeometry(designRect(692, 34, 190, 22));
   back_ = named(new QPushButton(QStringLiteral("戻る(0)"), this), QStringLiteral("Command1"));
-  back_->setGeometry(896, 6, 120, 40);
+  back_->setGeometry(designRect(896, 6, 120, 40));
   connect(back_, &QPushButton::clicked, this, &seisekitime1::command1Click);
   dataButton_ = named(new QPushButton(QStringLiteral("データ処理"), this), QStringLiteral("Command8"));
-  dataButton_->setGeometry(896, 50, 120, 28);
+  dataButton_->setGeometry(designRect(896, 50, 120, 28));
   dataButton_->hide();
   printButton_ = named(new QPushButton(QStringLiteral("印刷"), this), QStringLiteral("Command27"));
-  printButton_->setGeometry(772, 50, 116, 28);
+  printButton_->setGeometry(designRect(772, 50, 116, 28));
   printButton_->hide();
   display1_ = named(new QPushButton(QStringLiteral("表示１"), this), QStringLiteral("Command26"));
-  display1_->setGeometry(692, 58, 80, 24);
+  display1_->setGeometry(designRect(692, 58, 80, 24));
 
   const QStringList kinds = {QStringLiteral("ﾀｲﾑ表示"), QStringLiteral("ﾎﾟｲﾝﾄ表示"), QStringLiteral("個人ﾀｲﾑ")};
   for (int k = 0; k < 3; ++k) {
     auto *o = named(new QRadioButton(kinds[k], this), QStringLiteral("Option2_%1").arg(k));
-    o->setGeometry(8 + k * 110, 88, 106, 24);
+    o->setGeometry(designRect(8 + k * 110, 88, 106, 24));
     connect(o, &QRadioButton::clicked, this, [this, k] { selectResultsKind(k); });
     kindOptions_[static_cast<size_t>(k)] = o;
   }
   optionPanel_ = named(new QGroupBox(this), QStringLiteral("Frame1"));
-  optionPanel_->setGeometry(340, 80, 280, 40);
+  optionPanel_->setGeometry(designRect(340, 80, 280, 40));
   const QStringList choices = {QString(), QStringLiteral("累計順"), QStringLiteral("本日順"), QStringLiteral("期間別")};
   for (int c = 1; c <= 3; ++c) {
     auto *o = named(new QRadioButton(choices[c], optionPanel_), QStringLiteral("Option1_%1").arg(c));
-    o->setGeometry(8 + (c - 1) * 90, 8, 88, 24);
+    o->setGeometry(designRect(8 + (c - 1) * 90, 8, 88, 24));
     connect(o, &QRadioButton::clicked, this, [this, c] { selectResultsChoice(c); });
     choiceOptions_[static_cast<size_t>(c)] = o;
   }
   groups_ = named(new QComboBox(this), QStringLiteral("Combo1"));
-  groups_->setGeometry(632, 86, 150, 28);
+  groups_->setGeometry(designRect(632, 86, 150, 28));
   connect(groups_, &QComboBox::activated, this, [this] {
     selectResultsKind(kindOptions_[0]->isChecked() ? 0 : 1);
     if (columns_.size() > 1) columns_[1].start->setFocus();
   });
   periods_ = named(new QComboBox(this), QStringLiteral("Combo2"));
-  periods_->setGeometry(632, 120, 220, 28);
+  periods_->setGeometry(designRect(632, 120, 220, 28));
   connect(periods_, &QComboBox::activated, this, &seisekitime1::selectPeriod);
   header_ = named(new QLabel(QStringLiteral("ベスト成績"), this), QStringLiteral("Label16"));
-  header_->setGeometry(792, 86, 226, 28);
+  header_->setGeometry(designRect(792, 86, 226, 28));
   header_->setFont(sized(base, 12, true));
 
   progress_ = named(new QProgressBar(this), QStringLiteral("ProgressBar1"));
-  progress_->setGeometry(8, 150, 1008, 8);
+  progress_->setGeometry(designRect(8, 150, 1008, 8));
   progress_->setTextVisible(false);
   scroll_ = named(new QScrollBar(Qt::Horizontal, this), QStringLiteral("HScroll1"));
-  scroll_->setGeometry(8, 740, 1008, 20);
+  scroll_->setGeometry(designRect(8, 740, 1008, 20));
   connect(scroll_, &QScrollBar::valueChanged, this, &seisekitime1::hScroll1Change);
 
   // The column templates: element 0 of every array, kept out of sight.
@@ -139,7 +139,7 @@ seisekitime1::seisekitime1(Application &app) : Window(app) {
   waitPanel_ = named(new QFrame(this), QStringLiteral("Picture2"));
   waitPanel_->setGeometry(rect());
   auto *waitText = named(new QLabel(QStringLiteral("Just a moment, please."), waitPanel_), QStringLiteral("Label19"));
-  waitText->setGeometry(0, 300, 1024, 60);
+  waitText->setGeometry(designRect(0, 300, 1024, 60));
   waitText->setAlignment(Qt::AlignCenter);
   waitText->setFont(sized(base, 24));
 
@@ -190,7 +190,7 @@ seisekitime1::Column seisekitime1::makeColumn(int i) {
                        static_cast<QWidget *>(c.allTime), static_cast<QWidget *>(c.start),
                        static_cast<QWidget *>(c.list)})
       w->hide();
-    c.list->move(px(kColumnsLeftTwips), kColumnsTop + 160);
+    c.list->move(twips(kColumnsLeftTwips), dpx(kColumnsTop + 160));
   } else {
     connect(c.start, &QPushButton::clicked, this, [this, i] { command4Click(i); });
     c.name->installEventFilter(this);
@@ -200,30 +200,30 @@ seisekitime1::Column seisekitime1::makeColumn(int i) {
 
 void seisekitime1::makeSheetPanel() {
   graphButton_ = named(new QPushButton(QStringLiteral("グラフ"), this), QStringLiteral("Command17"));
-  graphButton_->setGeometry(340, 122, 90, 26);
+  graphButton_->setGeometry(designRect(340, 122, 90, 26));
   graphButton_->hide();
   connect(graphButton_, &QPushButton::clicked, this, &seisekitime1::openSheets);
 
   sheetPanel_ = named(new QFrame(this), QStringLiteral("Picture11"));
   sheetPanel_->setFrameShape(QFrame::Box);
-  sheetPanel_->setGeometry(px(120), px(1740), px(14400), px(9300));
+  sheetPanel_->setGeometry(twips(120), twips(1740), twips(14400), twips(9300));
   paint(sheetPanel_, QColor(240, 240, 240));
   sheetPanel_->hide();
   canvas_ = named(new QLabel(sheetPanel_), QStringLiteral("Picture12"));
-  canvas_->setGeometry(px(405), px(315), px(8355), px(8715));
+  canvas_->setGeometry(twips(405), twips(315), twips(8355), twips(8715));
   paint(canvas_, Qt::white);
   students_ = named(new QListWidget(sheetPanel_), QStringLiteral("List2"));
-  students_->setGeometry(px(8970), px(240), px(2955), px(8250));
+  students_->setGeometry(twips(8970), twips(240), twips(2955), twips(8250));
   students_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   students_->setSortingEnabled(true);
   connect(students_, &QListWidget::itemClicked, this, [this] { showSelectedSheets(0); });
   otherStudents_ = named(new QPushButton(QStringLiteral("他の人のデータを見る"), sheetPanel_), QStringLiteral("Command25"));
-  otherStudents_->setGeometry(px(8940), px(180), px(2985), px(675));
+  otherStudents_->setGeometry(twips(8940), twips(180), twips(2985), twips(675));
   connect(otherStudents_, &QPushButton::clicked, this, &seisekitime1::showStudentList);
   auto *levelHeading = named(new QLabel(QStringLiteral("ﾚﾍﾞﾙ"), sheetPanel_), QStringLiteral("Label27"));
-  levelHeading->setGeometry(px(12690), px(330), px(1605), px(330));
+  levelHeading->setGeometry(twips(12690), twips(330), twips(1605), twips(330));
   sheetLevels_ = named(new QListWidget(sheetPanel_), QStringLiteral("List3"));
-  sheetLevels_->setGeometry(px(12690), px(690), px(1605), px(1815));
+  sheetLevels_->setGeometry(twips(12690), twips(690), twips(1605), twips(1815));
   sheetLevels_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   connect(sheetLevels_, &QListWidget::itemClicked, this, [this] {
     if (sheetPanel_->isVisible()) showSelectedSheets(0);
@@ -232,38 +232,38 @@ void seisekitime1::makeSheetPanel() {
   const int tops[] = {2520, 3540};
   for (int i = 0; i < 2; ++i) {
     auto *b = named(new QPushButton(captions[i], sheetPanel_), QStringLiteral("Command24_%1").arg(i));
-    b->setGeometry(px(12735), px(tops[i]), px(1605), px(825));
+    b->setGeometry(twips(12735), twips(tops[i]), twips(1605), twips(825));
     connect(b, &QPushButton::clicked, this, [this, i] { showSelectedSheets(i); });
     sheetButtons_[static_cast<size_t>(i)] = b;
   }
   progress2_ = named(new QProgressBar(sheetPanel_), QStringLiteral("ProgressBar2"));
-  progress2_->setGeometry(px(405), px(9060), px(8355), px(150));
+  progress2_->setGeometry(twips(405), twips(9060), twips(8355), twips(150));
   progress2_->setTextVisible(false);
   auto *close = named(new QPushButton(QStringLiteral("戻る"), sheetPanel_), QStringLiteral("Command18"));
-  close->setGeometry(px(12735), px(7800), px(1605), px(825));
+  close->setGeometry(twips(12735), twips(7800), twips(1605), twips(825));
   connect(close, &QPushButton::clicked, sheetPanel_, &QWidget::hide);
 }
 
 void seisekitime1::makePasswordPanel() {
   passwordPanel_ = named(new QFrame(this), QStringLiteral("Picture7"));
   passwordPanel_->setFrameShape(QFrame::Box);
-  passwordPanel_->setGeometry(612, 84, 404, 150);
+  passwordPanel_->setGeometry(designRect(612, 84, 404, 150));
   paint(passwordPanel_, QColor(255, 224, 192));
   passwordPanel_->hide();
   auto *caption = named(new QLabel(QStringLiteral("データ変更パスワード"), passwordPanel_), QStringLiteral("Label20"));
-  caption->setGeometry(12, 10, 200, 24);
+  caption->setGeometry(designRect(12, 10, 200, 24));
   password_ = named(new QLineEdit(passwordPanel_), QStringLiteral("Text2"));
-  password_->setGeometry(12, 38, 200, 28);
+  password_->setGeometry(designRect(12, 38, 200, 28));
   password_->setEchoMode(QLineEdit::Password);
   password_->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));  // "*" for each character
   const QStringList captions = {QStringLiteral("データ変更"), QStringLiteral("合格タイムデータ変更")};
   for (int i = 0; i < 2; ++i) {
     auto *b = named(new QPushButton(captions[i], passwordPanel_), QStringLiteral("Command10_%1").arg(i));
-    b->setGeometry(12 + i * 190, 78, 180, 30);
+    b->setGeometry(designRect(12 + i * 190, 78, 180, 30));
     connect(b, &QPushButton::clicked, this, [this, i] { openTeacherTool(i); });
   }
   auto *back = named(new QPushButton(QStringLiteral("戻る"), passwordPanel_), QStringLiteral("Command11"));
-  back->setGeometry(296, 114, 96, 28);
+  back->setGeometry(designRect(296, 114, 96, 28));
   connect(back, &QPushButton::clicked, passwordPanel_, &QWidget::hide);
   connect(dataButton_, &QPushButton::clicked, this, &seisekitime1::command8Click);
 }
@@ -418,24 +418,32 @@ bool seisekitime1::isPractice(int level) const {
 void seisekitime1::layOutColumns() {
   const int first = state().firstVisibleLevel > 0 ? state().firstVisibleLevel : 1;
   const double w = columnWidth_;
-  const Column &t = columns_[0];
-  const double x0 = t.list->x() * 15.0;
+  // In twips from the template list's left edge; rows in design pixels.
+  const double x0 = kColumnsLeftTwips;
+  const auto row = [](int top, int height) { return std::pair{dpx(kColumnsTop + top), dpx(kColumnsTop + top + height) - dpx(kColumnsTop + top)}; };
   for (size_t i = 1; i < columns_.size(); ++i) {
     Column &c = columns_[i];
     double x = x0 + (static_cast<double>(i) - first) * w;
-    if (x < 0) x = width() * 15.0;  // columns before the first visible one leave the window
-    const int left = px(x), full = px(x + w) - left - 2, half = full / 2, number = px(x + 0.2 * w) - left;
-    c.number->setGeometry(left, kColumnsTop, number, 28);
-    c.name->setGeometry(left + number, kColumnsTop, full - number, 28);
-    c.start->setGeometry(left, kColumnsTop + 30, full, 34);
+    if (x < 0) x = kDesignWidth * kTwipsPerPixel;  // columns before the first visible one leave the window
+    const int left = twips(x), full = twips(x + w) - left - dpx(2), half = full / 2, number = twips(x + 0.2 * w) - left;
+    const auto [nameTop, nameHeight] = row(0, 28);
+    c.number->setGeometry(left, nameTop, number, nameHeight);
+    c.name->setGeometry(left + number, nameTop, full - number, nameHeight);
+    const auto [startTop, startHeight] = row(30, 34);
+    c.start->setGeometry(left, startTop, full, startHeight);
     c.barred->setGeometry(c.start->geometry());
-    c.goal->setGeometry(left, kColumnsTop + 66, full, 22);
-    c.recent->setGeometry(left, kColumnsTop + 90, full, 22);
-    c.todayCaption->setGeometry(left, kColumnsTop + 114, half, 20);
-    c.allCaption->setGeometry(left + half, kColumnsTop + 114, full - half, 20);
-    c.today->setGeometry(left, kColumnsTop + 136, half, 22);
-    c.allTime->setGeometry(left + half, kColumnsTop + 136, full - half, 22);
-    c.list->setGeometry(left, kColumnsTop + 160, full, 736 - (kColumnsTop + 160) - 4);
+    const auto [goalTop, goalHeight] = row(66, 22);
+    c.goal->setGeometry(left, goalTop, full, goalHeight);
+    const auto [recentTop, recentHeight] = row(90, 22);
+    c.recent->setGeometry(left, recentTop, full, recentHeight);
+    const auto [captionTop, captionHeight] = row(114, 20);
+    c.todayCaption->setGeometry(left, captionTop, half, captionHeight);
+    c.allCaption->setGeometry(left + half, captionTop, full - half, captionHeight);
+    const auto [figureTop, figureHeight] = row(136, 22);
+    c.today->setGeometry(left, figureTop, half, figureHeight);
+    c.allTime->setGeometry(left + half, figureTop, full - half, figureHeight);
+    const auto [listTop, listHeight] = row(160, 736 - (kColumnsTop + 160) - 4);
+    c.list->setGeometry(left, listTop, full, listHeight);
     if (!c.barred->isHidden()) c.barred->raise();
   }
 }
@@ -748,7 +756,7 @@ QString seisekitime1::drawSheetsFor(int output) {
   request.group = groups_->currentText();
   request.pointsRanking = pointsRanking_;
   request.now = app().clock().now();
-  sheetPanel_->move(px(120), px(1740));
+  sheetPanel_->move(twips(120), twips(1740));
   const SheetProgress progress = [this](int value, int maximum) {
     progress2_->setMaximum(std::max(1, maximum));
     progress2_->setValue(std::min(value, std::max(1, maximum)));
@@ -756,11 +764,11 @@ QString seisekitime1::drawSheetsFor(int output) {
   SheetsOutcome outcome;
   QString where;
   if (output == 0) {
-    QPixmap canvas(sheetCanvasPixels());
+    QPixmap canvas = screenPixmap(sheetCanvasPixels());
     canvas.fill(Qt::white);
     {
       QPainter painter(&canvas);
-      outcome = drawSheets(painter, canvasTarget(canvas.size(), sheetFontSize_), s, request, progress);
+      outcome = drawSheets(painter, canvasTarget(sheetCanvasPixels(), sheetFontSize_), s, request, progress);
     }
     canvas_->setPixmap(canvas);
   } else {

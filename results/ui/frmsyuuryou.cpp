@@ -10,6 +10,7 @@
 #include "app/ui/application.h"
 #include "app/ui/basefrm.h"
 #include "drill/ui/mainfrm.h"
+#include "platform/displayscale.h"
 #include "platform/events.h"
 #include "platform/twips.h"
 #include "progress/ui/progressnav.h"
@@ -20,34 +21,33 @@
 namespace minatori {
 
 QPixmap drawEndScreenPicture() {
-  QPixmap pm(1024, 768);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient sky(0, 0, 0, 768);
-  sky.setColorAt(0, QColor(255, 246, 214));
-  sky.setColorAt(1, QColor(255, 214, 170));
-  p.fillRect(pm.rect(), sky);
-  // Soft rising sun and rays behind the figures.
-  p.setPen(Qt::NoPen);
-  for (int i = 0; i < 12; ++i) {
-    p.save();
-    p.translate(512, 820);
-    p.rotate(-90 + (i - 6) * 15 + 7.5);
-    p.setBrush(QColor(255, 190, 120, 60));
-    p.drawPolygon(QPolygonF({QPointF(0, 0), QPointF(900, -60), QPointF(900, 60)}));
-    p.restore();
-  }
-  p.setBrush(QColor(255, 170, 90, 120));
-  p.drawEllipse(QPointF(512, 820), 220, 220);
-  return pm;
+  return designPicture(QSize(kDesignWidth, kDesignHeight), [](QPainter &p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 768);
+    sky.setColorAt(0, QColor(255, 246, 214));
+    sky.setColorAt(1, QColor(255, 214, 170));
+    p.fillRect(QRect(0, 0, kDesignWidth, kDesignHeight), sky);
+    // Soft rising sun and rays behind the figures.
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < 12; ++i) {
+      p.save();
+      p.translate(512, 820);
+      p.rotate(-90 + (i - 6) * 15 + 7.5);
+      p.setBrush(QColor(255, 190, 120, 60));
+      p.drawPolygon(QPolygonF({QPointF(0, 0), QPointF(900, -60), QPointF(900, 60)}));
+      p.restore();
+    }
+    p.setBrush(QColor(255, 170, 90, 120));
+    p.drawEllipse(QPointF(512, 820), 220, 220);
+  });
 }
 
 QLabel *FrmSyuuryou::label(const QString &name, int x, int y, int w, int h, int pointSize) {
   auto *l = new QLabel(this);
   l->setObjectName(name);
-  l->setGeometry(x, y, w, h);
+  l->setGeometry(designRect(x, y, w, h));
   QFont f = l->font();
-  f.setPointSize(pointSize);
+  f.setPointSizeF(designPoints(pointSize));
   f.setBold(true);
   l->setFont(f);
   l->setAlignment(Qt::AlignCenter);
@@ -79,28 +79,29 @@ FrmSyuuryou::FrmSyuuryou(Application &app) : Window(app) {
 
   picture1_ = new QFrame(this);
   picture1_->setObjectName(QStringLiteral("Picture1"));
-  picture1_->setGeometry(112, 200, 800, 300);
-  picture1_->setStyleSheet(QStringLiteral("background-color: rgb(255, 250, 200); border: 4px solid rgb(220, 160, 0);"));
+  picture1_->setGeometry(designRect(112, 200, 800, 300));
+  picture1_->setStyleSheet(
+      QStringLiteral("background-color: rgb(255, 250, 200); border: %1px solid rgb(220, 160, 0);").arg(dpx(4)));
   auto *label1 = new QLabel(QStringLiteral("目標レベルクリア。おめでとう！"), picture1_);
   label1->setObjectName(QStringLiteral("Label1"));
-  label1->setGeometry(0, 0, 800, 300);
+  label1->setGeometry(designRect(0, 0, 800, 300));
   label1->setAlignment(Qt::AlignCenter);
   QFont big = label1->font();
-  big.setPointSize(30);
+  big.setPointSizeF(designPoints(30));
   big.setBold(true);
   label1->setFont(big);
   picture1_->hide();
 
   QFont buttonFont = font();
-  buttonFont.setPointSize(20);
+  buttonFont.setPointSizeF(designPoints(20));
   command4_ = new QPushButton(QStringLiteral("メニューへ"), this);
   command4_->setObjectName(QStringLiteral("Command4"));
-  command4_->setGeometry(232, 600, 240, 80);
+  command4_->setGeometry(designRect(232, 600, 240, 80));
   command4_->setFont(buttonFont);
   command4_->hide();
   command5_ = new QPushButton(QStringLiteral("もう一度"), this);
   command5_->setObjectName(QStringLiteral("Command5"));
-  command5_->setGeometry(552, 600, 240, 80);
+  command5_->setGeometry(designRect(552, 600, 240, 80));
   command5_->setFont(buttonFont);
   command5_->hide();
   connect(command4_, &QPushButton::clicked, this, &FrmSyuuryou::command4Click);

@@ -34,7 +34,7 @@ const QString kPlaceholderRow = QStringLiteral("－－－－－－");
 
 QFont fontOf(const QString &family, double pointSize, bool bold = false) {
   QFont f(family);
-  f.setPointSizeF(pointSize);
+  f.setPointSizeF(designPoints(pointSize));
   f.setBold(bold);
   return f;
 }
@@ -47,45 +47,45 @@ namesel::namesel(Application &app) : Window(app) {
 
   title_ = new QLabel(this);
   title_->setObjectName(QStringLiteral("Label4"));
-  title_->setGeometry(12, 4, 640, 76);
+  title_->setGeometry(designRect(12, 4, 640, 76));
   title_->setCursor(Qt::PointingHandCursor);
 
   auto *icon = new QLabel(this);
   icon->setObjectName(QStringLiteral("Image1"));
   icon->setPixmap(drawProgramIcon(64));
-  icon->setGeometry(946, 10, 64, 64);
+  icon->setGeometry(designRect(946, 10, 64, 64));
 
   devMarker_ = new QLabel(QStringLiteral("開発中"), this);
   devMarker_->setObjectName(QStringLiteral("Label5"));
-  devMarker_->setGeometry(700, 20, 200, 40);
+  devMarker_->setGeometry(designRect(700, 20, 200, 40));
   devMarker_->setFont(fontOf(QStringLiteral("IPAGothic"), 20, true));
   devMarker_->setStyleSheet(QStringLiteral("color: red;"));
 
   selectedName_ = new QLabel(kChooseName, this);
   selectedName_->setObjectName(QStringLiteral("Label1"));
-  selectedName_->setGeometry(12, 84, 700, 70);
+  selectedName_->setGeometry(designRect(12, 84, 700, 70));
   selectedName_->setFont(fontOf(QStringLiteral("IPAMincho"), 39.75));
 
   ok_ = new QPushButton(QStringLiteral("O.K."), this);
   ok_->setObjectName(QStringLiteral("Command1"));
-  ok_->setGeometry(724, 88, 120, 60);
+  ok_->setGeometry(designRect(724, 88, 120, 60));
   ok_->setFont(fontOf(QStringLiteral("IPAGothic"), 20, true));
   connect(ok_, &QPushButton::clicked, this, &namesel::confirmStudent);
 
   toMenu_ = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), this);
   toMenu_->setObjectName(QStringLiteral("Command2"));
-  toMenu_->setGeometry(852, 88, 162, 60);
+  toMenu_->setGeometry(designRect(852, 88, 162, 60));
   connect(toMenu_, &QPushButton::clicked, this, &namesel::returnToMenu);
 
   const QStringList captions = {QStringLiteral("回数(今日／今まで）"), QStringLiteral("ポイント（今日／今まで）"),
                                 QStringLiteral("本日（ポイント／回数）"), QStringLiteral("今まで（ポイント／回数）")};
-  int x = 12;
+  int x = dpx(12);
   for (int i = 0; i < 4; ++i) {
     auto *o = new QRadioButton(captions[i], this);
     o->setObjectName(QStringLiteral("Option1_%1").arg(i));
     o->adjustSize();
-    o->move(x, 158);
-    x += o->width() + 14;
+    o->move(x, dpx(158));
+    x += o->width() + dpx(14);
     connect(o, &QRadioButton::clicked, this, [this, i] { optionClick(i); });
     options_[static_cast<size_t>(i)] = o;
   }
@@ -93,7 +93,7 @@ namesel::namesel(Application &app) : Window(app) {
 
   groups_ = new QComboBox(this);
   groups_->setObjectName(QStringLiteral("Combo1"));
-  groups_->setGeometry(822, 155, 192, 28);
+  groups_->setGeometry(designRect(822, 155, 192, 28));
   groups_->setToolTip(QStringLiteral("表示する学年を選びなさい"));
   groups_->addItem(QStringLiteral("全学年"));
   connect(groups_, &QComboBox::activated, this, &namesel::groupChosen);
@@ -110,7 +110,7 @@ namesel::namesel(Application &app) : Window(app) {
   names_->setWrapping(true);
   names_->setResizeMode(QListView::Adjust);
   names_->setUniformItemSizes(true);
-  names_->setGridSize(QSize((names_->width() - 8) / 3, QFontMetrics(names_->font()).height() + 4));
+  names_->setGridSize(QSize((names_->width() - dpx(8)) / 3, QFontMetrics(names_->font()).height() + dpx(4)));
   names_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   connect(names_, &QListWidget::currentRowChanged, this, &namesel::rowClick);
   connect(names_, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { rowClick(names_->row(item)); });

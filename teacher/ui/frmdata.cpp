@@ -31,7 +31,7 @@ constexpr int kRecordNumberRole = Qt::UserRole;
 
 QFont sized(double pointSize, bool bold = false) {
   QFont f(QStringLiteral("IPAGothic"));
-  f.setPointSizeF(pointSize);
+  f.setPointSizeF(designPoints(pointSize));
   f.setBold(bold);
   return f;
 }
@@ -96,21 +96,21 @@ FrmData::FrmData(Application &app) : Window(app) {
 
   instruction_ = named(new QLabel(QStringLiteral("ダブルクリックすると変更、消去できます"), this),
                        QStringLiteral("Label1"));
-  instruction_->setGeometry(16, 14, 640, 28);
+  instruction_->setGeometry(designRect(16, 14, 640, 28));
   instruction_->setFont(sized(14));
 
   back_ = named(new QPushButton(QStringLiteral("戻る"), this), QStringLiteral("Command4"));
-  back_->setGeometry(900, 8, 108, 40);
+  back_->setGeometry(designRect(900, 8, 108, 40));
   back_->setFont(sized(14, true));
   connect(back_, &QPushButton::clicked, this, &FrmData::leave);
 
   auto *csv = named(new QPushButton(QStringLiteral("CSV出力"), this), QStringLiteral("Command7"));
-  csv->setGeometry(780, 8, 108, 40);
+  csv->setGeometry(designRect(780, 8, 108, 40));
   connect(csv, &QPushButton::clicked, this, &FrmData::exportCsv);
 
   model_ = new RecordListModel(this);
   list_ = named(new QListView(this), QStringLiteral("List1"));
-  list_->setGeometry(16, 52, 700, 700);
+  list_->setGeometry(designRect(16, 52, 700, 700));
   // IPAGothic is fixed-pitch, a full-width character two half-widths wide,
   // so the fields of the lines stand in columns.
   list_->setFont(sized(12));
@@ -122,43 +122,43 @@ FrmData::FrmData(Application &app) : Window(app) {
   connect(list_, &QListView::doubleClicked, this, &FrmData::listDoubleClick);
 
   panel_ = named(new QFrame(this), QStringLiteral("Frame1"));
-  panel_->setGeometry(732, 52, 276, 404);
+  panel_->setGeometry(designRect(732, 52, 276, 404));
   panel_->setFrameShape(QFrame::Box);
 
   auto *numberCaption = named(new QLabel(QStringLiteral("記録番号"), panel_), QStringLiteral("Label7"));
-  numberCaption->setGeometry(16, 16, 80, 24);
+  numberCaption->setGeometry(designRect(16, 16, 80, 24));
   numberCaption->setFont(sized(12));
   recordNumber_ = named(new QLabel(panel_), QStringLiteral("Label2"));
-  recordNumber_->setGeometry(100, 12, 160, 30);
+  recordNumber_->setGeometry(designRect(100, 12, 160, 30));
   recordNumber_->setFont(sized(16, true));
   level_ = named(new QLabel(panel_), QStringLiteral("Label3"));
-  level_->setGeometry(16, 50, 100, 24);
+  level_->setGeometry(designRect(16, 50, 100, 24));
   level_->setFont(sized(12));
   date_ = named(new QLabel(panel_), QStringLiteral("Label4"));
-  date_->setGeometry(120, 50, 140, 24);
+  date_->setGeometry(designRect(120, 50, 140, 24));
   date_->setFont(sized(12));
 
   students_ = named(new QComboBox(panel_), QStringLiteral("Combo1"));
-  students_->setGeometry(16, 86, 244, 30);
+  students_->setGeometry(designRect(16, 86, 244, 30));
   students_->setEditable(true);
   students_->setInsertPolicy(QComboBox::NoInsert);
   students_->setMaxVisibleItems(20);
   students_->setFont(sized(12));
   connect(students_, &QComboBox::activated, this, &FrmData::studentChosen);
   grade_ = named(new QLabel(panel_), QStringLiteral("Label5"));
-  grade_->setGeometry(16, 122, 244, 24);
+  grade_->setGeometry(designRect(16, 122, 244, 24));
   grade_->setFont(sized(12));
 
   time_ = named(new QLineEdit(panel_), QStringLiteral("Text1"));
-  time_->setGeometry(16, 162, 90, 30);
+  time_->setGeometry(designRect(16, 162, 90, 30));
   time_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   time_->setFont(sized(14));
   connect(time_, &QLineEdit::textEdited, this, &FrmData::timeEdited);
   seconds_ = named(new QLabel(QStringLiteral("秒"), panel_), QStringLiteral("Label6"));
-  seconds_->setGeometry(110, 166, 24, 24);
+  seconds_->setGeometry(designRect(110, 166, 24, 24));
   seconds_->setFont(sized(12));
   timeScroll_ = named(new QScrollBar(Qt::Horizontal, panel_), QStringLiteral("HScroll1"));
-  timeScroll_->setGeometry(138, 166, 122, 22);
+  timeScroll_->setGeometry(designRect(138, 166, 122, 22));
   // Every time the log can hold, 99999 (timed out) included; the arrows
   // step one second, a click beside the thumb one minute.
   timeScroll_->setRange(0, kLongestResultTime);
@@ -167,15 +167,15 @@ FrmData::FrmData(Application &app) : Window(app) {
   connect(timeScroll_, &QScrollBar::valueChanged, this, &FrmData::scrollChange);
 
   change_ = named(new QPushButton(QStringLiteral("変更して記録"), panel_), QStringLiteral("Command2"));
-  change_->setGeometry(16, 216, 244, 44);
+  change_->setGeometry(designRect(16, 216, 244, 44));
   change_->setFont(sized(14, true));
   connect(change_, &QPushButton::clicked, this, &FrmData::changeAndRecord);
   delete_ = named(new QPushButton(QStringLiteral("消去"), panel_), QStringLiteral("Command3"));
-  delete_->setGeometry(16, 276, 244, 44);
+  delete_->setGeometry(designRect(16, 276, 244, 44));
   delete_->setFont(sized(14, true));
   connect(delete_, &QPushButton::clicked, this, &FrmData::deleteRecord);
   cancel_ = named(new QPushButton(QStringLiteral("キャンセル"), panel_), QStringLiteral("Command6"));
-  cancel_->setGeometry(16, 344, 244, 40);
+  cancel_->setGeometry(designRect(16, 344, 244, 40));
   cancel_->setFont(sized(12));
   connect(cancel_, &QPushButton::clicked, this, &FrmData::cancelEdit);
 

@@ -85,7 +85,7 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, int
   l->setObjectName(name);
   l->setTextFormat(Qt::PlainText);  // the explanations keep their leading spaces
   QFont f = l->font();
-  f.setPointSize(pointSize);
+  f.setPointSizeF(designPoints(pointSize));
   f.setBold(bold);
   l->setFont(f);
   return l;
@@ -157,7 +157,7 @@ void FrmTimeData::buildEditorPanel() {
   grid_->setWordWrap(true);
   grid_->setTextElideMode(Qt::ElideNone);
   QFont gridFont = grid_->font();
-  gridFont.setPointSize(9);
+  gridFont.setPointSizeF(designPoints(9));
   grid_->setFont(gridFont);
   setHeadingRow();
   connect(grid_, &QTableWidget::cellClicked, this, &FrmTimeData::gridClick);
@@ -185,7 +185,7 @@ void FrmTimeData::buildEditorPanel() {
     b->setObjectName(name);
     placeTwips(b, left, kButtonTop, kButtonWidth, kButtonHeight);
     QFont f = b->font();
-    f.setPointSize(14);
+    f.setPointSizeF(designPoints(14));
     b->setFont(f);
     return b;
   };
@@ -217,7 +217,7 @@ void FrmTimeData::buildDistributionPanel() {
     l->setSelectionMode(QAbstractItemView::NoSelection);
     l->setFocusPolicy(Qt::NoFocus);
     QFont f = l->font();
-    f.setPointSize(8);
+    f.setPointSizeF(designPoints(8));
     l->setFont(f);
     return l;
   };
