@@ -65,7 +65,7 @@ QString g_xserverProblem;   // why there is no X server, when there is none
 // object exists so this process can open a window system connection to it.
 class XServer {
  public:
-  XServer() {
+  explicit XServer(const char *size = "1024x768") {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (xvfb.isEmpty()) {
       g_xserverProblem = QStringLiteral("Xvfb is not installed (tools/install-deps.sh installs it)");
@@ -79,7 +79,8 @@ class XServer {
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
     const QByteArray program = xvfb.toLocal8Bit();
     const QByteArray fd = QByteArray::number(fds[1]);
-    const char *argv[] = {program.constData(), "-displayfd", fd.constData(), "-screen", "0", "1024x768x24",
+    const QByteArray screen = QByteArray(size) + "x24";
+    const char *argv[] = {program.constData(), "-displayfd", fd.constData(), "-screen", "0", screen.constData(),
                           "-nolisten", "tcp", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -108,19 +109,21 @@ class XServer {
       stop();
       return;
     }
-    g_display = u':' + QString::fromLatin1(number.trimmed());
+    display_ = u':' + QString::fromLatin1(number.trimmed());
   }
   ~XServer() { stop(); }
+  const QString &display() const { return display_; }
   void stop() {
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
     waitpid(pid_, nullptr, 0);
     pid_ = 0;
   }
-  bool running() const { return pid_ > 0 && !g_display.isEmpty(); }
+  bool running() const { return pid_ > 0 && !display_.isEmpty(); }
 
  private:
   pid_t pid_ = 0;
+  QString display_;
 };
 
 QProcessEnvironment displayEnvironment() {
@@ -361,6 +364,7 @@ class RealInputTest : public ::testing::Test {
     env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
     env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), QStringLiteral("/dev/null"));
     env.insert(QStringLiteral("SDL_DISKAUDIODELAY"), QStringLiteral("0"));
+    for (const QString &setting : extraEnvironment_) env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::MergedChannels);
     program.setWorkingDirectory(inst.rootFolder());
@@ -368,13 +372,22 @@ class RealInputTest : public ::testing::Test {
     ASSERT_TRUE(program.waitForStarted(10000)) << program.errorString().toStdString();
   }
 
+  // The program's windows drawn at scale_ times their design size: a point
+  // of the design in the window at `window`.
+  QPoint at(QPoint window, QPoint design) const {
+    return window + QPoint(qRound(design.x() * scale_), qRound(design.y() * scale_));
+  }
+  double scale_ = 1.0;
+  QStringList extraEnvironment_;  // NAME=value for the program
+
   // Whether the program has ended; no event loop runs here to notice it.
   bool programEnded() { return program.state() == QProcess::NotRunning || program.waitForFinished(0); }
 
   // The full-screen window with `caption`, when one shows.
   QString shownWindow(const QString &caption) const {
+    const QSize full(qRound(1024 * scale_), qRound(768 * scale_));
     for (const QString &id : xdo.windows(caption))
-      if (xdo.geometry(id).size() == QSize(1024, 768)) return id;
+      if (xdo.geometry(id).size() == full) return id;
     return {};
   }
   // Polls until a full-screen window with `caption` shows and `previous` (the
@@ -419,9 +432,9 @@ class RealInputTest : public ::testing::Test {
     const auto choose = [&] {
       step(QStringLiteral("row %1 and O.K.").arg(row));
       // The rows start under the list's frame, one grid cell each.
-      xdo.click(namesAt + kNameListRect.topLeft() + QPoint(120, 2 + row * rowHeight + rowHeight / 2));
+      xdo.click(at(namesAt, kNameListRect.topLeft() + QPoint(120, 2 + row * rowHeight + rowHeight / 2)));
       shortWait(100);
-      xdo.click(namesAt + kNameOk);
+      xdo.click(at(namesAt, kNameOk));
     };
     return inputUntilWindow(choose, names, QStringLiteral("vantora"));
   }
@@ -441,18 +454,18 @@ class RealInputTest : public ::testing::Test {
   QPoint boxCentre(QPoint window, int box) const {
     const PlacedItem &item = question.items[static_cast<size_t>(box - 1)];
     const BoardGeometry g;
-    return window + kBoardOrigin +
-           QPoint(twips(item.boxLeft) + twips(g.boxAnchorWidth) / 2, twips(item.boxTop) + twips(g.boxHeight) / 2);
+    return at(window, kBoardOrigin +
+           QPoint(twips(item.boxLeft) + twips(g.boxAnchorWidth) / 2, twips(item.boxTop) + twips(g.boxHeight) / 2));
   }
   // Inside the list's first row: a few pixels under its frame and spacing.
-  QPoint firstRow(QPoint window) const { return window + kListRect.topLeft() + QPoint(60, 12); }
+  QPoint firstRow(QPoint window) const { return at(window, kListRect.topLeft() + QPoint(60, 12)); }
   // Below the three rows: a press there drags the current row.
-  QPoint listBelowRows(QPoint window) const { return window + kListRect.topLeft() + QPoint(130, 480); }
+  QPoint listBelowRows(QPoint window) const { return at(window, kListRect.topLeft() + QPoint(130, 480)); }
   // "O.K." (Command12) under the correction shown under a wrong box.
   QPoint correctionOk(QPoint window, int box) const {
     const PlacedItem &item = question.items[static_cast<size_t>(box - 1)];
     const int h = twips(BoardGeometry{}.boxHeight);
-    return window + kBoardOrigin + QPoint(twips(item.boxLeft) + 15, twips(item.boxTop) + 2 * h + 8);
+    return at(window, kBoardOrigin + QPoint(twips(item.boxLeft) + 15, twips(item.boxTop) + 2 * h + 8));
   }
   void dropFirstRow(QPoint window, int box) {
     step(QStringLiteral("first row onto box %1").arg(box));
@@ -515,7 +528,7 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   const QPoint endAt = xdo.geometry(end).topLeft();
   const auto toMenu = [&] {
     step(QStringLiteral("メニューへ"));
-    xdo.click(endAt + kEndToMenu);
+    xdo.click(this->at(endAt, kEndToMenu));
   };
   const QString progress2 = inputUntilWindow(toMenu, end, QStringLiteral("vantora"));
   ASSERT_FALSE(progress2.isEmpty()) << "メニューへ did not lead back to the progress screen";
@@ -601,16 +614,16 @@ TEST_F(RealInputTest, aTeacherTypesThePasswordAndClosesTheWindows) {
   ASSERT_FALSE(names.isEmpty()) << "the name selection did not show";
   const QString progress = chooseRow(names, kTeacherRow);
   ASSERT_FALSE(progress.isEmpty()) << "the progress screen did not show";
-  const QPoint at = xdo.geometry(progress).topLeft();
+  const QPoint progressAt = xdo.geometry(progress).topLeft();
   // The password panel takes the focus into its box; every key typed lands
   // there, the level keys among them ("a" would start level 10 elsewhere).
   const auto openEditor = [&] {
     step(QStringLiteral("データ処理, the password, 合格タイムデータ変更"));
-    xdo.click(at + kDataButton);
+    xdo.click(this->at(progressAt, kDataButton));
     shortWait(200);
     xdo.must({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), kPassword});
     shortWait(100);
-    xdo.click(at + kCriteriaButton);
+    xdo.click(this->at(progressAt, kCriteriaButton));
   };
   const QString editor = inputUntilWindow(openEditor, progress, QStringLiteral("合格タイムデータ変更"));
   ASSERT_FALSE(editor.isEmpty()) << "the criteria editor did not open";
@@ -623,12 +636,52 @@ TEST_F(RealInputTest, aTeacherTypesThePasswordAndClosesTheWindows) {
   EXPECT_EQ(exitCode(), 0) << "the program did not end normally";
 }
 
+// A laptop of 1920 x 1080 at 150 %: the program's windows are drawn at
+// 1.5 x 720/768 of their design, and the drags land on the boxes where they
+// are drawn.
+TEST_F(RealInputTest, atAnotherScaleTheDragsLandOnTheirBoxes) {
+  XServer large("1920x1080");
+  ASSERT_TRUE(large.running());
+  struct UseDisplay {
+    QString kept = g_display;
+    explicit UseDisplay(const QString &d) { g_display = d; }
+    ~UseDisplay() { g_display = kept; }
+  } use(large.display());
+  extraEnvironment_ << QStringLiteral("QT_SCALE_FACTOR=1.5");
+  scale_ = 1.5 * 720 / 768;
+  startProgram();
+  const QString names = waitForWindow(QStringLiteral("vantora"));
+  ASSERT_FALSE(names.isEmpty()) << "the name selection did not show at 1440 x 1080: " << xdo.screenContents().toStdString();
+  const QRect shown = xdo.geometry(names);
+  EXPECT_TRUE(QRect(0, 0, 1920, 1080).contains(shown)) << shown.x() << "," << shown.y();
+  const QString progress = chooseRow(names, kStudentRow);
+  ASSERT_FALSE(progress.isEmpty()) << "the progress screen did not show";
+  const QString drill = inputUntilWindow(key("2"), progress, QStringLiteral("Vantora"));
+  ASSERT_FALSE(drill.isEmpty()) << "level 2 did not start";
+  const QPoint window = xdo.geometry(drill).topLeft();
+  shortWait(300);
+  for (int question = 1; question <= 3; ++question) {
+    for (int box = 1; box <= 3; ++box) dropFirstRow(window, box);
+    shortWait(300);
+  }
+  const QString end = waitForWindow(QStringLiteral("終了"), drill);
+  ASSERT_FALSE(end.isEmpty()) << "the attempt was not answered by the drags";
+  QFile log(inst.contentFolder() + QStringLiteral("成績累積データ.dat"));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  const QByteArray bytes = log.readAll();
+  ASSERT_EQ(bytes.size(), kResultRecordSize);
+  EXPECT_LT(decodeRecord(bytes.constData()).resultTime, 5 * kLowestTime);  // answered, not timed out
+  program.kill();
+  program.waitForFinished(5000);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (argc > 1) g_program = QString::fromLocal8Bit(argv[1]);
   XServer server;
+  g_display = server.display();
   std::unique_ptr<QCoreApplication> app;
   if (server.running()) {
     // This process measures the program's fonts on the same server.
