@@ -24,8 +24,9 @@ constexpr Uint64 kPlaybackMarginMs = 2000;
 // in later is found, and nothing is held open between sounds.
 struct AudioSubsystem {
   bool ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  bool stuck = false;  // a device that does not play: closing it would wait for it
   ~AudioSubsystem() {
-    if (ok) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (ok && !stuck) SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
 };
 
@@ -60,7 +61,10 @@ PlayResult SdlAudioPlayer::playAndWait(const QString &wavPath) {
   const Uint64 deadline = SDL_GetTicks64() + soundMilliseconds(format, length) + kPlaybackMarginMs;
   while (SDL_GetQueuedAudioSize(device) > 0) {
     if (SDL_GetTicks64() > deadline) {
-      SDL_CloseAudioDevice(device);
+      // Closing the device, or the audio, waits for its driver thread, which
+      // is what hangs: the device is paused and left to the end of the run.
+      SDL_PauseAudioDevice(device, 1);
+      audio.stuck = true;
       return {audioerr::PlaybackStalled, QStringLiteral("音声の再生が終わりません: ") + wavPath};
     }
     SDL_Delay(5);
