@@ -1,13 +1,12 @@
 #include "app/ui/application.h"
 
 #include <QCoreApplication>
-
 #include <QFileInfo>
 
 #include "app/ui/basefrm.h"
 #include "app/ui/buttonkeys.h"
-#include "platform/clock.h"
 #include "app/ui/firstfrm.h"
+#include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/messageboxes.h"
 #include "platform/runtimeerror.h"
