@@ -104,7 +104,7 @@ class Seisekitime1WindowTest : public QObject {
       for (int i = 0; i < l->count(); ++i) out << l->item(i)->text();
       return out;
     }
-    void click(const QString &name) const { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton, {}, QPoint(6, 8)); }
+    void click(const QString &name) const { clickOn(child<QAbstractButton>(name), QPoint(6, 8)); }
 
     // The student's road from start-up: the name list, the student's row, "1".
     seisekitime1 *arrive(int student) {
@@ -204,7 +204,7 @@ class Seisekitime1WindowTest : public QObject {
     QVERIFY(!run.app->windows().find<FrmTimeData>());
     QVERIFY(run.app->windows().find<seisekitime1>());
     // Back into the box, all of it selected, the right password over it.
-    QTest::mouseClick(run.child<QLineEdit>(QStringLiteral("Text2")), Qt::LeftButton);
+    clickOn(run.child<QLineEdit>(QStringLiteral("Text2")));
     pressKey(run.screen, Qt::Key_A, Qt::ControlModifier);
     typeKeys(run.screen, run.app->state().teacherPassword);
     run.click(QStringLiteral("Command10_1"));
@@ -270,7 +270,7 @@ class Seisekitime1WindowTest : public QObject {
     auto *names = startUp(*run.app);
     if (road == Road::Names) target = names;
     if (road == Road::Version) {
-      QTest::mouseClick(names->findChild<QLabel *>(QStringLiteral("Label4")), Qt::LeftButton);
+      clickOn(names->findChild<QLabel *>(QStringLiteral("Label4")));
       target = run.app->windows().find<frmver>();
     }
     if (road >= Road::Progress) {
@@ -321,12 +321,12 @@ class Seisekitime1WindowTest : public QObject {
     auto *scroll = run.child<QScrollBar>(QStringLiteral("HScroll1"));
     const int first = run.child<QWidget>(QStringLiteral("List5_1"))->x();
     for (int i = 0; i < 2; ++i)  // the arrow at the right end
-      QTest::mouseClick(scroll, Qt::LeftButton, {}, QPoint(scroll->width() - 4, scroll->height() / 2));
+      clickOn(scroll, QPoint(scroll->width() - 4, scroll->height() / 2));
     QCOMPARE(run.app->state().firstVisibleLevel, qint16(3));
     typeKeys(run.screen, QStringLiteral("5"));  // a practice level
     MainFrm *drill = run.app->windows().find<MainFrm>();
     QVERIFY(drill);
-    QTest::mouseClick(drill->findChild<QPushButton *>(QStringLiteral("Command9")), Qt::LeftButton);  // 練習終了
+    clickOn(drill->findChild<QPushButton *>(QStringLiteral("Command9")));  // 練習終了
     run.screen = run.app->windows().find<seisekitime1>();
     QVERIFY(run.screen && run.screen->ready());
     QVERIFY(!run.app->windows().find<BASEFRM>());

@@ -1,7 +1,9 @@
 #pragma once
-// A person's input for window tests: clicks and keys sent to the widget that
-// has the focus (so the application-wide filters see them as they see
-// typing), the close button of the title bar, and the first steps of a
+// A person's input for window tests: keys and clicks given to a window as the
+// window system gives them, so the toolkit itself delivers them (keys to the
+// focused widget, clicks to whatever lies at that place, nothing to a window
+// a modal one blocks) and the application-wide filters see them as they see
+// typing; the close button of the title bar; and the first steps of a
 // student's road: the name list, then a level from the progress screen.
 
 #include <QAbstractItemView>
@@ -10,6 +12,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <QWindow>
+#include <optional>
 
 #include "app/configuration.h"
 #include "app/ui/application.h"
@@ -19,16 +22,19 @@
 
 namespace minatori::test {
 
-// Where the keyboard's input goes in `window`: its focus widget, or the window.
-inline QWidget *focusIn(QWidget *window) {
-  QWidget *f = window->focusWidget();
-  return f ? f : window;
+// Typed on the keyboard (ASCII characters) while `window` is in front.
+inline void typeKeys(QWidget *window, const QString &keys) {
+  for (const QChar c : keys) QTest::keyClick(window->window()->windowHandle(), c.toLatin1());
+}
+inline void pressKey(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QTest::keyClick(window->window()->windowHandle(), key, modifiers);
 }
 
-// Typed on the keyboard while `window` is in front.
-inline void typeKeys(QWidget *window, const QString &keys) { QTest::keyClicks(focusIn(window), keys); }
-inline void pressKey(QWidget *window, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-  QTest::keyClick(focusIn(window), key, modifiers);
+// A left click at `at` in `widget` (its middle by default), made at that
+// place of its window.
+inline void clickOn(QWidget *widget, std::optional<QPoint> at = std::nullopt) {
+  QWidget *window = widget->window();
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, widget->mapTo(window, at.value_or(widget->rect().center())));
 }
 
 // The title bar's close button: the window system asks the window to close,
@@ -42,19 +48,19 @@ inline void closeWithTitleBarButton(QWidget *window) {
 inline void clickRow(QListWidget *list, int row) {
   QListWidgetItem *item = list->item(row);
   list->scrollToItem(item);
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+  clickOn(list->viewport(), list->visualItemRect(item).center());
 }
 
 // A drop-down list opened with a click on its arrow, `text` reached with the arrow keys
 // and taken with Enter. (A click in the list just after it opened is ignored
 // by design, and no test waits for real time.)
 inline void chooseInCombo(QComboBox *combo, const QString &text) {
-  QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(combo->width() - 6, combo->height() / 2));
-  QAbstractItemView *view = combo->view();
+  clickOn(combo, QPoint(combo->width() - 6, combo->height() / 2));
+  QWidget *list = combo->view();  // in the drop-down's own window
   const int target = combo->findText(text);
-  for (int row = combo->currentIndex(); row < target; ++row) QTest::keyClick(view, Qt::Key_Down);
-  for (int row = combo->currentIndex(); row > target; --row) QTest::keyClick(view, Qt::Key_Up);
-  QTest::keyClick(view, Qt::Key_Return);
+  for (int row = combo->currentIndex(); row < target; ++row) pressKey(list, Qt::Key_Down);
+  for (int row = combo->currentIndex(); row > target; --row) pressKey(list, Qt::Key_Up);
+  pressKey(list, Qt::Key_Return);
 }
 
 // The key that starts `level` on the progress screen: "1".."9", then "a".."d".
