@@ -438,6 +438,26 @@ class RealInputTest : public ::testing::Test {
     };
     return inputUntilWindow(choose, names, QStringLiteral("vantora"));
   }
+  // Start-up, then row `row` of the name list and O.K.: the name list's and
+  // the progress screen's windows, empty (the test failed) where one did not show.
+  std::pair<QString, QString> startAndChoose(int row) {
+    startProgram();
+    const QString names = waitForWindow(QStringLiteral("vantora"));
+    EXPECT_FALSE(names.isEmpty()) << "the name selection did not show: " << xdo.screenContents().toStdString();
+    if (names.isEmpty()) return {};
+    const QString progress = chooseRow(names, row);
+    EXPECT_FALSE(progress.isEmpty()) << "the progress screen did not show";
+    return {names, progress};
+  }
+  // Level 2 started from the progress screen by its key: the drill's window,
+  // empty (the test failed) where it did not start.
+  QString startLevelTwo(const QString &progress) {
+    if (progress.isEmpty()) return {};
+    const QString drill = inputUntilWindow(key("2"), progress, QStringLiteral("Vantora"));
+    EXPECT_FALSE(drill.isEmpty()) << "level 2 did not start";
+    shortWait(300);
+    return drill;
+  }
   std::function<void()> key(const char *k) {
     return [this, k] {
       step(QStringLiteral("key %1").arg(QLatin1String(k)));
@@ -484,19 +504,11 @@ class RealInputTest : public ::testing::Test {
 
 TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   const int dayBefore = dateSerial(QDate::currentDate());
-  startProgram();
-
-  // 1. The name selection: the student's row, then O.K.
-  const QString names = waitForWindow(QStringLiteral("vantora"));
-  ASSERT_FALSE(names.isEmpty()) << "the name selection did not show";
-
-  // 2. The progress screen: level 2 by its key.
-  const QString progress = chooseRow(names, kStudentRow);
-  ASSERT_FALSE(progress.isEmpty()) << "the progress screen did not show";
-  const QString drill = inputUntilWindow(key("2"), progress, QStringLiteral("Vantora"));
-  ASSERT_FALSE(drill.isEmpty()) << "level 2 did not start";
+  // 1. The name selection: the student's row, then O.K.; 2. the progress
+  // screen: level 2 by its key.
+  const QString drill = startLevelTwo(startAndChoose(kStudentRow).second);
+  ASSERT_FALSE(drill.isEmpty());
   const QPoint at = xdo.geometry(drill).topLeft();
-  shortWait(300);
 
   // 3. Question 1: event 1 right; then event 2, now the first row, on box 3
   // is wrong. O.K. puts every box back to "?" and every event in the list.
@@ -594,14 +606,8 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
 }
 
 TEST_F(RealInputTest, theCloseButtonEndsAnUnfinishedAttemptWithoutARecord) {
-  startProgram();
-  const QString names = waitForWindow(QStringLiteral("vantora"));
-  ASSERT_FALSE(names.isEmpty()) << "the name selection did not show";
-  const QString progress = chooseRow(names, kStudentRow);
-  ASSERT_FALSE(progress.isEmpty()) << "the progress screen did not show";
-  const QString drill = inputUntilWindow(key("2"), progress, QStringLiteral("Vantora"));
-  ASSERT_FALSE(drill.isEmpty()) << "level 2 did not start";
-  shortWait(300);
+  const QString drill = startLevelTwo(startAndChoose(kStudentRow).second);
+  ASSERT_FALSE(drill.isEmpty());
   dropFirstRow(xdo.geometry(drill).topLeft(), 1);  // one right answer of the first question
   closeWithTitleBarButton(drill);
   EXPECT_EQ(exitCode(), 0) << "the program did not end normally";
@@ -609,11 +615,8 @@ TEST_F(RealInputTest, theCloseButtonEndsAnUnfinishedAttemptWithoutARecord) {
 }
 
 TEST_F(RealInputTest, aTeacherTypesThePasswordAndClosesTheWindows) {
-  startProgram();
-  const QString names = waitForWindow(QStringLiteral("vantora"));
-  ASSERT_FALSE(names.isEmpty()) << "the name selection did not show";
-  const QString progress = chooseRow(names, kTeacherRow);
-  ASSERT_FALSE(progress.isEmpty()) << "the progress screen did not show";
+  const QString progress = startAndChoose(kTeacherRow).second;
+  ASSERT_FALSE(progress.isEmpty());
   const QPoint progressAt = xdo.geometry(progress).topLeft();
   // The password panel takes the focus into its box; every key typed lands
   // there, the level keys among them ("a" would start level 10 elsewhere).
@@ -649,17 +652,12 @@ TEST_F(RealInputTest, atAnotherScaleTheDragsLandOnTheirBoxes) {
   } use(large.display());
   extraEnvironment_ << QStringLiteral("QT_SCALE_FACTOR=1.5");
   scale_ = 1.5 * 720 / 768;
-  startProgram();
-  const QString names = waitForWindow(QStringLiteral("vantora"));
-  ASSERT_FALSE(names.isEmpty()) << "the name selection did not show at 1440 x 1080: " << xdo.screenContents().toStdString();
-  const QRect shown = xdo.geometry(names);
-  EXPECT_TRUE(QRect(0, 0, 1920, 1080).contains(shown)) << shown.x() << "," << shown.y();
-  const QString progress = chooseRow(names, kStudentRow);
-  ASSERT_FALSE(progress.isEmpty()) << "the progress screen did not show";
-  const QString drill = inputUntilWindow(key("2"), progress, QStringLiteral("Vantora"));
-  ASSERT_FALSE(drill.isEmpty()) << "level 2 did not start";
+  const QString progress = startAndChoose(kStudentRow).second;  // at 1440 x 1080, or not shown
+  ASSERT_FALSE(progress.isEmpty());
+  EXPECT_TRUE(QRect(0, 0, 1920, 1080).contains(xdo.geometry(progress)));
+  const QString drill = startLevelTwo(progress);
+  ASSERT_FALSE(drill.isEmpty());
   const QPoint window = xdo.geometry(drill).topLeft();
-  shortWait(300);
   for (int question = 1; question <= 3; ++question) {
     for (int box = 1; box <= 3; ++box) dropFirstRow(window, box);
     shortWait(300);
