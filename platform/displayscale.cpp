@@ -1,12 +1,12 @@
 #include "platform/displayscale.h"
 
-#include "platform/twips.h"
-
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
 #include <memory>
+
+#include "platform/twips.h"
 
 namespace minatori {
 

@@ -134,7 +134,8 @@ bool LockedFile::tryLockRange(qint64 start, qint64 length, bool exclusive) {
   const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
   if (LockFileEx(handle_, flags, 0, static_cast<DWORD>(length & 0xFFFFFFFF), static_cast<DWORD>(length >> 32), &o))
     return true;
-  if (GetLastError() == ERROR_LOCK_VIOLATION || GetLastError() == ERROR_IO_PENDING) return false;
+  const DWORD e = GetLastError();
+  if (e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING) return false;
   fail(errc::PermissionDenied, path_);
 }
 

@@ -32,12 +32,14 @@ quint64 checksum(const QByteArray &bytes) {
 
 // Whether the log can be the journal's log half rewritten: the old length or
 // one record less (the rewrite cuts it once, at its end), and the same up to
-// the deleted record, which a rewrite never touches. A journal that fails
+// the deleted record, which a rewrite never touches; or gone (emptied or
+// removed by hand), when the journal is all there is. A journal that fails
 // this is not this log's, and the log is left as it is.
 bool belongsTo(const Journal &journal, const LockedFile &log) {
   const qint64 size = journal.content.size();
   const qint64 cut = static_cast<qint64>(journal.deletedRecord - 1) * kResultRecordSize;
   const qint64 now = log.size();
+  if (now == 0) return true;
   if (journal.deletedRecord < 1 || cut >= size || now > size || now < size - kResultRecordSize) return false;
   return log.readAt(0, cut) == journal.content.left(static_cast<qsizetype>(cut));
 }

@@ -18,18 +18,18 @@ QString resultsLogPath(const ProgramState &state) {
 LockedFile openResultsLog(const QString &path, LockedFile::Access access, LockPurpose purpose) {
   const QString journal = resultsJournalPath(path);
   for (;;) {
-    {
-      LockedFile log(path, access, purpose);
-      if (!QFileInfo::exists(journal)) return log;
-      if (access == LockedFile::Access::ReadWrite) {
-        recoverInterruptedRewrite(log, journal);
-        return log;
-      }
+    // A shared lock cannot repair (nor open a log the journal must give back):
+    // a reader recovers under the exclusive lock first.
+    if (access == LockedFile::Access::Read && QFileInfo::exists(journal)) {
+      LockedFile writer(path, LockedFile::Access::ReadWrite, purpose);
+      recoverInterruptedRewrite(writer, journal);
     }
-    // A shared lock cannot repair: with it let go, recover under the
-    // exclusive one, then take the shared lock again.
-    LockedFile writer(path, LockedFile::Access::ReadWrite, purpose);
-    recoverInterruptedRewrite(writer, journal);
+    LockedFile log(path, access, purpose);
+    if (!QFileInfo::exists(journal)) return log;
+    if (access == LockedFile::Access::ReadWrite) {
+      recoverInterruptedRewrite(log, journal);
+      return log;
+    }
   }
 }
 

@@ -125,8 +125,8 @@ RewriteOutcome rewriteResultRecord(const QString &path, int number, const Seisek
 
 DeleteResult deleteResultRecord(const QString &path, int number, const Seisekikiroku &asRead,
                                 const std::function<void(DeleteStep)> &step) {
-  if (number < 1 || !QFileInfo::exists(path)) return {DeleteOutcome::Missing, {}};
   const QString journal = resultsJournalPath(path);
+  if (number < 1 || (!QFileInfo::exists(path) && !QFileInfo::exists(journal))) return {DeleteOutcome::Missing, {}};
 
   std::optional<LockedFile> log;
   QByteArray before;
