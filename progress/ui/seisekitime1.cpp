@@ -420,30 +420,25 @@ void seisekitime1::layOutColumns() {
   const double w = columnWidth_;
   // In twips from the template list's left edge; rows in design pixels.
   const double x0 = kColumnsLeftTwips;
-  const auto row = [](int top, int height) { return std::pair{dpx(kColumnsTop + top), dpx(kColumnsTop + top + height) - dpx(kColumnsTop + top)}; };
+  const auto row = [](int top, int height) { return designRect(0, kColumnsTop + top, 1, height); };
+  const QRect name = row(0, 28), start = row(30, 34), goal = row(66, 22), recent = row(90, 22),
+              caption = row(114, 20), figure = row(136, 22), list = row(160, 736 - (kColumnsTop + 160) - 4);
   for (size_t i = 1; i < columns_.size(); ++i) {
     Column &c = columns_[i];
     double x = x0 + (static_cast<double>(i) - first) * w;
     if (x < 0) x = kDesignWidth * kTwipsPerPixel;  // columns before the first visible one leave the window
     const int left = twips(x), full = twips(x + w) - left - dpx(2), half = full / 2, number = twips(x + 0.2 * w) - left;
-    const auto [nameTop, nameHeight] = row(0, 28);
-    c.number->setGeometry(left, nameTop, number, nameHeight);
-    c.name->setGeometry(left + number, nameTop, full - number, nameHeight);
-    const auto [startTop, startHeight] = row(30, 34);
-    c.start->setGeometry(left, startTop, full, startHeight);
+    c.number->setGeometry(left, name.top(), number, name.height());
+    c.name->setGeometry(left + number, name.top(), full - number, name.height());
+    c.start->setGeometry(left, start.top(), full, start.height());
     c.barred->setGeometry(c.start->geometry());
-    const auto [goalTop, goalHeight] = row(66, 22);
-    c.goal->setGeometry(left, goalTop, full, goalHeight);
-    const auto [recentTop, recentHeight] = row(90, 22);
-    c.recent->setGeometry(left, recentTop, full, recentHeight);
-    const auto [captionTop, captionHeight] = row(114, 20);
-    c.todayCaption->setGeometry(left, captionTop, half, captionHeight);
-    c.allCaption->setGeometry(left + half, captionTop, full - half, captionHeight);
-    const auto [figureTop, figureHeight] = row(136, 22);
-    c.today->setGeometry(left, figureTop, half, figureHeight);
-    c.allTime->setGeometry(left + half, figureTop, full - half, figureHeight);
-    const auto [listTop, listHeight] = row(160, 736 - (kColumnsTop + 160) - 4);
-    c.list->setGeometry(left, listTop, full, listHeight);
+    c.goal->setGeometry(left, goal.top(), full, goal.height());
+    c.recent->setGeometry(left, recent.top(), full, recent.height());
+    c.todayCaption->setGeometry(left, caption.top(), half, caption.height());
+    c.allCaption->setGeometry(left + half, caption.top(), full - half, caption.height());
+    c.today->setGeometry(left, figure.top(), half, figure.height());
+    c.allTime->setGeometry(left + half, figure.top(), full - half, figure.height());
+    c.list->setGeometry(left, list.top(), full, list.height());
     if (!c.barred->isHidden()) c.barred->raise();
   }
 }
