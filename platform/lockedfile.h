@@ -14,6 +14,8 @@
 #include <QString>
 #include <functional>
 
+#include "platform/filesystem.h"
+
 namespace minatori {
 
 // Why a lock is wanted: how long to wait for it depends on it.
@@ -32,11 +34,6 @@ using LockWait = std::function<bool(const QString &path, LockPurpose purpose, in
 // default, which tries again every few milliseconds for as long as it takes
 // (for programs without windows).
 void setLockWait(LockWait wait);
-
-// Makes the creation or removal of a file in the folder of `filePath`
-// durable (the folder's own entry list is written through). Where the file
-// system has no such operation it does nothing.
-void flushFolderOf(const QString &filePath);
 
 class LockedFile {
  public:
@@ -69,20 +66,12 @@ class LockedFile {
   const QString &path() const { return path_; }
 
  private:
-  // Opens the handle (created when missing for writing); throws RuntimeError.
-  void open(bool write);
   void lock(bool exclusive, LockPurpose purpose);
-  // One attempt at a byte range; false while another handle holds it.
-  bool tryLockRange(qint64 start, qint64 length, bool exclusive);
-  void unlockRange(qint64 start, qint64 length) noexcept;
   void close() noexcept;
 
   QString path_;
-#ifdef _WIN32
-  void *handle_ = nullptr;
-#else
-  int fd_ = -1;
-#endif
+  FileSystem *files_;  // the calls the handle was opened with, to the end
+  FileHandle handle_ = 0;
 };
 
 }  // namespace minatori

@@ -1,47 +1,119 @@
 #include "results/logjournal.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
+#include <cstdio>
+#include <cstring>
 
+#include "platform/clock.h"
+#include "platform/filesystem.h"
 #include "platform/lockedfile.h"
 #include "platform/runtimeerror.h"
-#include "platform/textfile.h"
 #include "results/seisekikiroku.h"
 
 namespace minatori {
 
 namespace {
 
-// The trailer: mark (8), content length (8), deleted record (4), state (4),
-// checksum (8), little-endian.
-constexpr char kMark[8] = {'M', 'N', 'T', 'R', 'J', 'N', 'L', '1'};
-constexpr int kLengthAt = 8, kRecordAt = 16, kStateAt = 20, kChecksumAt = 24;
-static_assert(kChecksumAt + 8 == kJournalTrailerSize);
+// The trailer, little-endian: mark (8), content length (8), deleted record
+// (4), content checksum (8) over the content and those three fields, then two
+// state slots of state (1), sequence (1) and a check (4) over the fields
+// before the slots and the slot's own. A state change writes the slot the
+// current state is not in, with the next sequence number, so that a write
+// cut off anywhere leaves the other slot, and so the state before, whole.
+constexpr char kMark[8] = {'M', 'N', 'T', 'R', 'J', 'N', 'L', '2'};
+constexpr int kLengthAt = 8, kRecordAt = 16, kContentSumAt = 20, kSlotsAt = 28, kSlotSize = 6;
+static_assert(kSlotsAt + 2 * kSlotSize == kJournalTrailerSize);
 static_assert(kJournalTrailerSize < kResultRecordSize, "the trailer must read as a torn tail, not as a record");
 
-// FNV-1a, 64 bits: enough to tell a torn or mixed copy from a whole one.
-quint64 checksum(const QByteArray &bytes) {
-  quint64 h = 14695981039346656037ull;
-  for (const char c : bytes) {
-    h ^= static_cast<unsigned char>(c);
+// FNV-1a, 64 bits: enough to tell a torn, mixed or damaged copy from a whole one.
+quint64 fnv(quint64 h, const char *bytes, qsizetype size) {
+  for (qsizetype i = 0; i < size; ++i) {
+    h ^= static_cast<unsigned char>(bytes[i]);
     h *= 1099511628211ull;
   }
   return h;
 }
+constexpr quint64 kFnvStart = 14695981039346656037ull;
 
-// Whether the log can be the journal's log half rewritten: the old length or
-// one record less (the rewrite cuts it once, at its end), and the same up to
-// the deleted record, which a rewrite never touches; or gone (emptied or
-// removed by hand), when the journal is all there is. A journal that fails
-// this is not this log's, and the log is left as it is.
-bool belongsTo(const Journal &journal, const LockedFile &log) {
-  const qint64 size = journal.content.size();
-  const qint64 cut = static_cast<qint64>(journal.deletedRecord - 1) * kResultRecordSize;
-  const qint64 now = log.size();
-  if (now == 0) return true;
-  if (journal.deletedRecord < 1 || cut >= size || now > size || now < size - kResultRecordSize) return false;
-  return log.readAt(0, cut) == journal.content.left(static_cast<qsizetype>(cut));
+// The trailer up to its slots, for `journal`.
+QByteArray trailerHead(const Journal &journal) {
+  char head[kSlotsAt];
+  std::memcpy(head, kMark, sizeof kMark);
+  qToLittleEndian<quint64>(static_cast<quint64>(journal.content.size()), head + kLengthAt);
+  qToLittleEndian<quint32>(static_cast<quint32>(journal.deletedRecord), head + kRecordAt);
+  const quint64 sum = fnv(fnv(kFnvStart, journal.content.constData(), journal.content.size()), head, kContentSumAt);
+  qToLittleEndian<quint64>(sum, head + kContentSumAt);
+  return QByteArray(head, kSlotsAt);
+}
+
+QByteArray slotBytes(const QByteArray &head, int slot, JournalState state, int sequence) {
+  char bytes[kSlotSize];
+  bytes[0] = static_cast<char>(state);
+  bytes[1] = static_cast<char>(sequence);
+  const char index = static_cast<char>(slot);
+  quint64 h = fnv(fnv(kFnvStart, head.constData(), head.size()), &index, 1);
+  h = fnv(h, bytes, 2);
+  qToLittleEndian<quint32>(static_cast<quint32>(h), bytes + 2);
+  return QByteArray(bytes, kSlotSize);
+}
+
+RecoveryNotice &installedNotice() {
+  static RecoveryNotice notice;
+  return notice;
+}
+
+void tell(const QString &message) {
+  if (const RecoveryNotice &notice = installedNotice()) {
+    notice(message);
+  } else {
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+  }
+}
+
+// Whether `log` starts with `content`.
+bool startsWith(const QByteArray &log, const QByteArray &content) {
+  return log.size() >= content.size() && std::memcmp(log.constData(), content.constData(), content.size()) == 0;
+}
+
+// Whether a Hot journal's old content can be put back over `log`: the shapes
+// that only the rewrite, or a restore, can leave (see planRecovery()).
+bool restorable(const QByteArray &log, const Journal &j) {
+  const QByteArray &c = j.content;
+  const qint64 size = c.size(), n = log.size();
+  const qint64 cut = static_cast<qint64>(j.deletedRecord - 1) * kResultRecordSize;
+  if (n == 0) return true;
+  // A restore cut off before it set the length (a program without the
+  // zero-filled first step, or a lost change of length): a bare prefix whose
+  // length is no whole number of records, which no rewrite or append leaves.
+  if (n < size && n % kResultRecordSize != 0 && std::memcmp(log.constData(), c.constData(), n) == 0) return true;
+  if (n != size - kResultRecordSize && (n < size || n >= size + kResultRecordSize)) return false;
+  const char *l = log.constData(), *old = c.constData();
+  const qint64 moved = size - kResultRecordSize;  // bytes from `cut` on that the rewrite may have moved up
+  for (qint64 i = 0, end = std::min(n, size); i < end; ++i) {
+    if (l[i] == old[i] || l[i] == 0) continue;
+    if (i >= cut && i < moved && l[i] == old[i + kResultRecordSize]) continue;
+    return false;
+  }
+  return true;
+}
+
+QString keptAsideName(const QString &journalPath) {
+  const QFileInfo info(journalPath);
+  const QString stamp = SystemClock().now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+  const QString base = info.absolutePath() + u'/' + info.completeBaseName() + u'-' + stamp;
+  const QString suffix = u'.' + info.suffix();
+  QString name = base + suffix;
+  for (int k = 2; fileSystem().exists(name); ++k) name = base + u'-' + QString::number(k) + suffix;
+  return name;
+}
+
+QByteArray readWhole(const QString &path, LockPurpose purpose) {
+  const LockedFile f(path, LockedFile::Access::Read, purpose);
+  const qint64 size = f.size();
+  QByteArray bytes = f.readAt(0, size);
+  if (bytes.size() != size) throw RuntimeError(errc::DeviceIo, path);
+  return bytes;
 }
 
 }  // namespace
@@ -50,18 +122,15 @@ QString resultsJournalPath(const QString &logPath) {
   return QFileInfo(logPath).absolutePath() + u'/' + QString::fromUtf16(kResultsJournalFileName);
 }
 
-qint64 journalStateOffset(qint64 contentSize) { return contentSize + kStateAt; }
-
 QByteArray encodeJournal(const Journal &journal) {
-  QByteArray out = journal.content;
-  char trailer[kJournalTrailerSize];
-  std::memcpy(trailer, kMark, sizeof kMark);
-  qToLittleEndian<quint64>(static_cast<quint64>(journal.content.size()), trailer + kLengthAt);
-  qToLittleEndian<quint32>(static_cast<quint32>(journal.deletedRecord), trailer + kRecordAt);
-  qToLittleEndian<quint32>(static_cast<quint32>(journal.state), trailer + kStateAt);
-  qToLittleEndian<quint64>(checksum(journal.content), trailer + kChecksumAt);
-  out.append(trailer, kJournalTrailerSize);
-  return out;
+  const QByteArray head = trailerHead(journal);
+  // Both slots: the newest (sequence) in the slot it is due in, the other
+  // with the state before, here the same.
+  const int slot = journal.sequence % 2;
+  QByteArray slots[2];
+  slots[slot] = slotBytes(head, slot, journal.state, journal.sequence);
+  slots[1 - slot] = slotBytes(head, 1 - slot, journal.state, std::max(0, journal.sequence - 1));
+  return journal.content + head + slots[0] + slots[1];
 }
 
 std::optional<Journal> decodeJournal(const QByteArray &bytes) {
@@ -73,11 +142,23 @@ std::optional<Journal> decodeJournal(const QByteArray &bytes) {
     return std::nullopt;
   Journal j;
   j.content = bytes.left(static_cast<qsizetype>(length));
-  if (checksum(j.content) != qFromLittleEndian<quint64>(trailer + kChecksumAt)) return std::nullopt;
   j.deletedRecord = static_cast<int>(qFromLittleEndian<quint32>(trailer + kRecordAt));
-  const quint32 state = qFromLittleEndian<quint32>(trailer + kStateAt);
-  if (state > static_cast<quint32>(JournalState::RolledBack)) return std::nullopt;
-  j.state = static_cast<JournalState>(state);
+  const QByteArray head = trailerHead(j);
+  if (std::memcmp(head.constData(), trailer, kSlotsAt) != 0) return std::nullopt;
+  int best = -1;
+  for (int slot = 0; slot < 2; ++slot) {
+    const char *at = trailer + kSlotsAt + slot * kSlotSize;
+    const auto state = static_cast<quint8>(at[0]);
+    const auto sequence = static_cast<quint8>(at[1]);
+    if (state > static_cast<quint8>(JournalState::RolledBack)) continue;
+    if (slotBytes(head, slot, static_cast<JournalState>(state), sequence) != QByteArray(at, kSlotSize)) continue;
+    if (sequence > best) {
+      best = sequence;
+      j.state = static_cast<JournalState>(state);
+      j.sequence = sequence;
+    }
+  }
+  if (best < 0) return std::nullopt;
   return j;
 }
 
@@ -88,41 +169,111 @@ void writeJournal(const QString &journalPath, const QByteArray &content, int del
     journal.writeAt(0, encodeJournal({content, deletedRecord, JournalState::Hot}));
     journal.flush();
   } catch (const RuntimeError &) {
-    QFile::remove(journalPath);
+    // Only a copy of what the log still holds: should it stay, it is removed
+    // by the next access all the same.
+    fileSystem().remove(journalPath);
     throw;
   }
-  flushFolderOf(journalPath);
+  fileSystem().flushFolderOf(journalPath);
 }
 
-void setJournalState(const QString &journalPath, qint64 contentSize, JournalState state) {
-  LockedFile journal(journalPath, LockedFile::Access::ReadWrite, LockPurpose::Change);
-  char bytes[4];
-  qToLittleEndian<quint32>(static_cast<quint32>(state), bytes);
-  journal.writeAt(journalStateOffset(contentSize), QByteArray(bytes, 4));
-  journal.flush();
+void setJournalState(const QString &journalPath, Journal &journal, JournalState state) {
+  const int sequence = journal.sequence + 1;
+  if (sequence > 255) throw RuntimeError(errc::DeviceIo, journalPath);  // never: a rewrite changes it thrice
+  const int slot = sequence % 2;
+  LockedFile file(journalPath, LockedFile::Access::ReadWrite, LockPurpose::Change);
+  file.writeAt(journal.content.size() + kSlotsAt + slot * kSlotSize,
+               slotBytes(trailerHead(journal), slot, state, sequence));
+  file.flush();
+  journal.state = state;
+  journal.sequence = sequence;
 }
 
 bool removeJournal(const QString &journalPath) {
-  if (!QFile::remove(journalPath) && QFileInfo::exists(journalPath)) return false;
-  flushFolderOf(journalPath);
+  if (!fileSystem().remove(journalPath)) return false;
+  fileSystem().flushFolderOf(journalPath);
   return true;
 }
 
+RecoveryPlan planRecovery(const QByteArray &logBytes, const QByteArray &journalBytes) {
+  RecoveryPlan plan;
+  plan.journal = decodeJournal(journalBytes);
+  if (!plan.journal) {
+    // Cut off while it was written (the log was not touched yet), or damaged.
+    const qsizetype whole = journalBytes.size() / kResultRecordSize * kResultRecordSize;
+    if (startsWith(logBytes, journalBytes.left(whole))) return plan;
+    plan.action = RecoveryAction::KeepAside;
+    plan.reason = QStringLiteral("記録の終わりの印か検査の値が合いません（途中までしか書かれていないか、壊れています）。");
+    return plan;
+  }
+  const Journal &j = *plan.journal;
+  if (j.state != JournalState::Hot) return plan;
+  if (startsWith(logBytes, j.content)) return plan;
+  const qint64 records = j.content.size() / kResultRecordSize;
+  if (j.deletedRecord >= 1 && j.deletedRecord <= records && restorable(logBytes, j)) {
+    plan.action = RecoveryAction::Restore;
+    return plan;
+  }
+  plan.action = RecoveryAction::KeepAside;
+  plan.reason = QStringLiteral("成績累積データ.dat が、消去の途中で止まったときの形をしていません（その後に記録や"
+                               "変更があったか、別のファイルの記録です）。");
+  return plan;
+}
+
 void recoverInterruptedRewrite(LockedFile &log, const QString &journalPath) {
-  if (!QFileInfo::exists(journalPath)) return;
-  const std::optional<Journal> journal = decodeJournal(readWholeFile(journalPath));
-  // An incomplete journal was cut off before its trailer was on the disk,
-  // so the log was never touched: it is only removed.
-  if (journal && journal->state == JournalState::Hot && belongsTo(*journal, log)) {
-    // The rewrite only ever writes inside the old content and then shortens
-    // it, so putting the old content back restores the log whole.
-    log.writeAt(0, journal->content);
+  if (!fileSystem().exists(journalPath)) return;
+  const QByteArray journalBytes = readWhole(journalPath, LockPurpose::Change);
+  const qint64 logSize = log.size();
+  const QByteArray logBytes = log.readAt(0, logSize);
+  if (logBytes.size() != logSize) throw RuntimeError(errc::DeviceIo, log.path());
+  RecoveryPlan plan = planRecovery(logBytes, journalBytes);
+
+  if (plan.action == RecoveryAction::KeepAside) {
+    const QString aside = keptAsideName(journalPath);
+    if (!fileSystem().rename(journalPath, aside)) throw RuntimeError(errc::PermissionDenied, journalPath);
+    fileSystem().flushFolderOf(journalPath);
+    tell(QStringLiteral("先生へ: 成績の消去の途中で止まったときの記録 %1 を、成績累積データ %2 に当てはめられませんでした。\r\n"
+                        "%3\r\n\r\n"
+                        "%2 は今のままで使い続けます。記録は %4 として残しました（中身は消去の前の成績累積データの写しです）。\r\n"
+                        "%2 に足りない成績や、消えたはずの成績がないか確かめてください。確かめ終わったら %4 は消してかまいません。")
+             .arg(journalPath, log.path(), plan.reason, aside));
+    return;
+  }
+  if (plan.action == RecoveryAction::Restore) {
+    // Every step leaves a shape that a recovery run again restores the same
+    // way: the length first (zeros where nothing is written yet), then the
+    // content, then the cut of anything after it, then the flush.
+    const QByteArray &old = plan.journal->content;
+    if (logSize < old.size()) log.resize(old.size());
+    log.writeAt(0, old);
+    if (log.size() != old.size()) log.resize(old.size());
     log.flush();
     // Said before the journal goes: should the removal not last (a power
     // cut), the journal that comes back asks for nothing more.
-    setJournalState(journalPath, journal->content.size(), JournalState::RolledBack);
+    setJournalState(journalPath, *plan.journal, JournalState::RolledBack);
   }
   if (!removeJournal(journalPath)) throw RuntimeError(errc::PermissionDenied, journalPath);
 }
+
+LogAfterFailure judgeLogAfterFailure(const LockedFile &log, const QString &journalPath, const QByteArray &oldContent,
+                                     const QByteArray &newContent) {
+  try {
+    const qint64 size = log.size();
+    const QByteArray logBytes = log.readAt(0, size);
+    if (logBytes.size() != size) return LogAfterFailure::Uncertain;
+    if (fileSystem().exists(journalPath)) {
+      const RecoveryPlan plan = planRecovery(logBytes, readWhole(journalPath, LockPurpose::Change));
+      if (plan.action == RecoveryAction::Restore) return LogAfterFailure::PutBack;
+    }
+    // Left as it is: a torn tail after the records does not count.
+    const QByteArray whole = logBytes.left(size / kResultRecordSize * kResultRecordSize);
+    if (whole == oldContent) return LogAfterFailure::Old;
+    if (whole == newContent) return LogAfterFailure::New;
+  } catch (const RuntimeError &) {
+  }
+  return LogAfterFailure::Uncertain;
+}
+
+void setRecoveryNotice(RecoveryNotice notice) { installedNotice() = std::move(notice); }
 
 }  // namespace minatori

@@ -5,6 +5,7 @@
 
 #include "app/programstate.h"
 #include "platform/clock.h"
+#include "platform/filesystem.h"
 #include "platform/lockedfile.h"
 #include "platform/runtimeerror.h"
 #include "results/logjournal.h"
@@ -20,12 +21,12 @@ LockedFile openResultsLog(const QString &path, LockedFile::Access access, LockPu
   for (;;) {
     // A shared lock cannot repair (nor open a log the journal must give back):
     // a reader recovers under the exclusive lock first.
-    if (access == LockedFile::Access::Read && QFileInfo::exists(journal)) {
+    if (access == LockedFile::Access::Read && fileSystem().exists(journal)) {
       LockedFile writer(path, LockedFile::Access::ReadWrite, purpose);
       recoverInterruptedRewrite(writer, journal);
     }
     LockedFile log(path, access, purpose);
-    if (!QFileInfo::exists(journal)) return log;
+    if (!fileSystem().exists(journal)) return log;
     if (access == LockedFile::Access::ReadWrite) {
       recoverInterruptedRewrite(log, journal);
       return log;
@@ -34,24 +35,44 @@ LockedFile openResultsLog(const QString &path, LockedFile::Access access, LockPu
 }
 
 int appendResult(const ProgramState &state, Clock &clock) {
-  const QString path = resultsLogPath(state);
+  const QDateTime now = clock.now();
+  return appendRecord(resultsLogPath(state),
+                      makeRecord(dateSerial(now.date()), now.time().msecsSinceStartOfDay() / 1000, state.studentNumber,
+                                 state.currentLevel, state.attemptResult, state.schoolCode));
+}
+
+// A failed append leaves no second copy of its record for a retry to add:
+//  - the record is cut back off the log, so the log is as before;
+//  - where the cut fails too and the record reads back whole and can be
+//    flushed after all, the attempt counts as recorded (the number is returned);
+//  - otherwise the error goes on, and the record may still stand whole at the
+//    log's end: a retry with the same record finds it there and does not
+//    write it again (no two attempts share their second, student and level).
+int appendRecord(const QString &path, const Seisekikiroku &record) {
+  const QByteArray bytes = encodeRecord(record);
   LockedFile log = openResultsLog(path, LockedFile::Access::ReadWrite, LockPurpose::Append);
   // Under the lock: no other machine can take the same record number.
   const qint64 records = log.size() / kResultRecordSize;
-  const QDateTime now = clock.now();
-  const Seisekikiroku record =
-      makeRecord(dateSerial(now.date()), now.time().msecsSinceStartOfDay() / 1000, state.studentNumber,
-                 state.currentLevel, state.attemptResult, state.schoolCode);
+  if (records > 0 && log.readAt((records - 1) * kResultRecordSize, kResultRecordSize) == bytes) {
+    log.flush();  // an earlier try of this append: it is there, and now on the disk
+    return static_cast<int>(records);
+  }
   const qint64 at = records * kResultRecordSize;
   try {
-    log.writeAt(at, encodeRecord(record));
+    log.writeAt(at, bytes);
     log.flush();
   } catch (const RuntimeError &) {
-    // No partial record may stay for the next append to build on.
     try {
       log.resize(at);
     } catch (const RuntimeError &) {
-      // The readers count whole records only.
+      try {
+        if (log.readAt(at, kResultRecordSize) == bytes) {
+          log.flush();
+          return static_cast<int>(records + 1);
+        }
+      } catch (const RuntimeError &) {
+        // Not shown to be on the disk: reported as not recorded (see above).
+      }
     }
     throw;
   }
@@ -84,7 +105,7 @@ template <class FirstOf>
 std::vector<Seisekikiroku> readRecords(const QString &path, FirstOf firstOf, int *totalRecords) {
   std::vector<Seisekikiroku> out;
   if (totalRecords) *totalRecords = 0;
-  if (!QFileInfo::exists(path) && !QFileInfo::exists(resultsJournalPath(path))) {
+  if (!fileSystem().exists(path) && !fileSystem().exists(resultsJournalPath(path))) {
     if (!QFileInfo(path).absoluteDir().exists()) throw RuntimeError(errc::PathNotFound, path);
     return out;
   }

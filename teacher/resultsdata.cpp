@@ -6,6 +6,7 @@
 
 #include "app/programstate.h"
 #include "platform/clock.h"
+#include "platform/filesystem.h"
 #include "platform/lockedfile.h"
 #include "platform/loosevalue.h"
 #include "platform/messageboxes.h"
@@ -102,7 +103,7 @@ QString recordLineText(int number, int numberWidth, const Seisekikiroku &record,
 }
 
 std::optional<Seisekikiroku> readResultRecord(const QString &path, int number) {
-  if (number < 1 || !QFileInfo::exists(path)) return std::nullopt;
+  if (number < 1 || !fileSystem().exists(path)) return std::nullopt;
   const LockedFile log = openResultsLog(path, LockedFile::Access::Read, LockPurpose::Read);
   const qint64 at = static_cast<qint64>(number - 1) * kResultRecordSize;
   if (at + kResultRecordSize > log.size()) return std::nullopt;
@@ -113,7 +114,7 @@ std::optional<Seisekikiroku> readResultRecord(const QString &path, int number) {
 
 RewriteOutcome rewriteResultRecord(const QString &path, int number, const Seisekikiroku &asRead,
                                    const Seisekikiroku &changed) {
-  if (number < 1 || !QFileInfo::exists(path)) return RewriteOutcome::Missing;
+  if (number < 1 || !fileSystem().exists(path)) return RewriteOutcome::Missing;
   LockedFile log = openResultsLog(path, LockedFile::Access::ReadWrite, LockPurpose::Change);
   const qint64 at = static_cast<qint64>(number - 1) * kResultRecordSize;
   if (at + kResultRecordSize > log.size()) return RewriteOutcome::Missing;
@@ -125,38 +126,55 @@ RewriteOutcome rewriteResultRecord(const QString &path, int number, const Seisek
 
 DeleteResult deleteResultRecord(const QString &path, int number, const Seisekikiroku &asRead,
                                 const std::function<void(DeleteStep)> &step) {
-  const QString journal = resultsJournalPath(path);
-  if (number < 1 || (!QFileInfo::exists(path) && !QFileInfo::exists(journal))) return {DeleteOutcome::Missing, {}};
+  const QString journalPath = resultsJournalPath(path);
+  if (number < 1 || (!fileSystem().exists(path) && !fileSystem().exists(journalPath)))
+    return {DeleteOutcome::Missing, {}};
 
   std::optional<LockedFile> log;
-  QByteArray before;
+  Journal journal;
   try {
     log.emplace(openResultsLog(path, LockedFile::Access::ReadWrite, LockPurpose::Change));
     const qint64 records = log->size() / kResultRecordSize;
     if (number > records) return {DeleteOutcome::Missing, {}};
-    before = log->readAt(0, records * kResultRecordSize);
-    if (before.size() != records * kResultRecordSize) throw RuntimeError(errc::DeviceIo, path);
+    journal.content = log->readAt(0, records * kResultRecordSize);
+    if (journal.content.size() != records * kResultRecordSize) throw RuntimeError(errc::DeviceIo, path);
     // The teacher chose the record as it was read for the list; another
     // teacher's delete may have moved a different one into its place.
     const qint64 cut = static_cast<qint64>(number - 1) * kResultRecordSize;
-    if (before.mid(cut, kResultRecordSize) != encodeRecord(asRead)) return {DeleteOutcome::Changed, {}};
+    if (journal.content.mid(cut, kResultRecordSize) != encodeRecord(asRead)) return {DeleteOutcome::Changed, {}};
     // Any journal there was has been recovered by the open: this one is ours.
-    writeJournal(journal, before, number);
+    journal.deletedRecord = number;
+    writeJournal(journalPath, journal.content, number);
   } catch (const RuntimeError &e) {
     return {DeleteOutcome::NotDeleted, reportOf(e)};
   }
+  const QByteArray &before = journal.content;
+  QByteArray after = before;
+  after.remove(static_cast<qsizetype>(number - 1) * kResultRecordSize, kResultRecordSize);
 
-  // Puts the old content back after a failure; the journal says so, then goes.
+  // After a failure: puts the old content back, the journal first made Hot
+  // again should its Committed state have been written, so that no moment
+  // has a Committed journal beside a half-restored log. Whatever cannot be
+  // done is left to the next access; the teacher is told what the log holds
+  // then, as the files on the disk now say.
+  bool committing = false;
   const auto undo = [&](const RuntimeError &e) -> DeleteResult {
     try {
+      if (committing) setJournalState(journalPath, journal, JournalState::Hot);
       log->writeAt(0, before);
+      log->resize(before.size());
       log->flush();
-      setJournalState(journal, before.size(), JournalState::RolledBack);
-      removeJournal(journal);
+      setJournalState(journalPath, journal, JournalState::RolledBack);
+      removeJournal(journalPath);
       return {DeleteOutcome::NotDeleted, reportOf(e)};
     } catch (const RuntimeError &) {
-      // The journal stays Hot: whoever takes the lock next puts the log back.
-      return {DeleteOutcome::Interrupted, reportOf(e)};
+      switch (judgeLogAfterFailure(*log, journalPath, before, after)) {
+        case LogAfterFailure::Old: return {DeleteOutcome::NotDeleted, reportOf(e)};
+        case LogAfterFailure::New: return {DeleteOutcome::DeletedWithError, reportOf(e)};
+        case LogAfterFailure::PutBack: return {DeleteOutcome::Interrupted, reportOf(e)};
+        case LogAfterFailure::Uncertain: break;
+      }
+      return {DeleteOutcome::Uncertain, reportOf(e)};
     }
   };
   try {
@@ -164,15 +182,16 @@ DeleteResult deleteResultRecord(const QString &path, int number, const Seisekiki
     const qint64 cut = static_cast<qint64>(number - 1) * kResultRecordSize;
     const QByteArray later = before.mid(cut + kResultRecordSize);
     if (!later.isEmpty()) log->writeAt(cut, later);
-    log->resize(before.size() - kResultRecordSize);
+    log->resize(after.size());
     log->flush();
     if (step) step(DeleteStep::LogRewritten);
-    setJournalState(journal, before.size(), JournalState::Committed);
+    committing = true;
+    setJournalState(journalPath, journal, JournalState::Committed);
   } catch (const RuntimeError &e) {
     return undo(e);
   }
   // Removed while the lock is still held: no other delete can find it.
-  if (!removeJournal(journal)) return {DeleteOutcome::JournalLeft, {}};
+  if (!removeJournal(journalPath)) return {DeleteOutcome::JournalLeft, {}};
   return {DeleteOutcome::Deleted, {}};
 }
 
@@ -193,6 +212,14 @@ QString deleteOutcomeMessage(const DeleteResult &result) {
     case DeleteOutcome::Interrupted:
       return QStringLiteral("消去の途中で止まりました。%1 は、次にどれかのパソコンが成績を読むか記録するときに、"
                             "消去の前の形に自動で戻ります。").arg(log) +
+             detail;
+    case DeleteOutcome::DeletedWithError:
+      return QStringLiteral("消去しました。ただし後片付けの途中でエラーがありました。%1 は消去の後の形です。").arg(log) +
+             detail;
+    case DeleteOutcome::Uncertain:
+      return QStringLiteral("消去の途中でエラーがあり、%1 が消去の前の形か後の形か確かめられませんでした。\r\n"
+                            "ファイルの置き場所（ネットワーク）がつながっているか確かめてから、一覧を見直してください。")
+                 .arg(log) +
              detail;
   }
   return {};

@@ -81,8 +81,10 @@ enum class DeleteOutcome {
   Missing,      // no such record; nothing changed
   Changed,      // the record at that place is not the one read; nothing changed
   NotDeleted,   // failed; the log is as it was
-  Interrupted,  // failed and could not put the log back: the next access to the log does
+  Interrupted,  // failed and could not put the log back: the journal makes the next access do it
   JournalLeft,  // deleted; the finished journal could not be removed (the next access does)
+  DeletedWithError,  // failed after the log was rewritten, and it stays rewritten
+  Uncertain,    // failed, and what the log holds could not be shown
 };
 struct DeleteResult {
   DeleteOutcome outcome = DeleteOutcome::Deleted;

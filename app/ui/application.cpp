@@ -10,6 +10,7 @@
 #include "platform/events.h"
 #include "platform/messageboxes.h"
 #include "platform/runtimeerror.h"
+#include "results/logjournal.h"
 
 namespace minatori {
 
@@ -31,12 +32,25 @@ Application::Application(Services services, QString programFolder)
   setLockWait([this](const QString &path, LockPurpose purpose, int attempt) {
     return waitForLock(path, purpose, attempt);
   });
+  // Told while the log's lock is held: shown once it is released, so that no
+  // other machine waits for the box to be closed.
+  setRecoveryNotice([this](const QString &message) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [this, message] {
+          if (g_current != this) return;  // the run has ended meanwhile
+          const QString title = state_.programTitle.isEmpty() ? QStringLiteral("ミナトリ") : state_.programTitle;
+          messages().show(message, title, MessageButtons::Ok, MessageIcon::Warning);
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 Application::~Application() {
   if (g_current == this) {
     g_current = nullptr;
     setLockWait({});
+    setRecoveryNotice({});
   }
 }
 

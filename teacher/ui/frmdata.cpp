@@ -324,7 +324,7 @@ void FrmData::deleteRecord() {
   const ProgramState &s = state();
   const DeleteResult result = deleteResultRecord(resultsLogPath(s), selectedRecord_, asRead_);
   if (const QString message = deleteOutcomeMessage(result); !message.isEmpty()) {
-    const bool stopped = result.outcome == DeleteOutcome::Interrupted;
+    const bool stopped = result.outcome == DeleteOutcome::Interrupted || result.outcome == DeleteOutcome::Uncertain;
     app().messages().show(message, QStringLiteral("注意"), MessageButtons::Ok,
                           stopped ? MessageIcon::Critical : MessageIcon::Warning);
   }

@@ -1,0 +1,97 @@
+#pragma once
+// A file layer for tests that fails, or "crashes", at the Nth call that
+// changes a file (open for writing, write, cut, flush, remove, rename, folder
+// flush), over the real files of one folder.
+//
+// Two crash models:
+//  - Crash: the process stops at call N. The call is not made (TornCrash:
+//    only the first half of a write lands), and every later call throws
+//    SimulatedCrash, so nothing after it reaches the disk; closing handles
+//    still releases their locks, as the system does for a dead process.
+//  - PowerCut: the same stop; afterwards powerCut() rebuilds the folder as
+//    the disk may hold it: the state at each file's last flush (its folder's
+//    last flush for creations, removals and renames), plus any subset of the
+//    later changes, applied in any order.
+#include <QByteArray>
+#include <QString>
+#include <map>
+#include <vector>
+
+#include "platform/filesystem.h"
+
+namespace minatori::testing {
+
+struct SimulatedCrash {};
+
+class FaultyFiles final : public FileSystem {
+ public:
+  enum class Fault {
+    IoError,     // the call fails with a device error, nothing done
+    DiskFull,    // the call fails with a full disk, nothing done
+    ShortWrite,  // a write puts half its bytes down, then fails with a full disk
+    Crash,
+    TornCrash,
+    PowerCut,
+  };
+  // Installs itself over the files of `folder` (whose files count as on the disk).
+  explicit FaultyFiles(const QString &folder);
+  ~FaultyFiles() override;  // installs the system's calls again
+
+  // The fault at counted call `call` (1-based); with `onward`, at every later
+  // call too (a disk that has gone bad). 0: none.
+  void failAt(int call, Fault fault, bool onward = false);
+  int calls() const { return calls_; }
+  bool crashed() const { return crashed_; }
+
+  // The changes not known to be on the disk at the crash, in the order made.
+  int pendingChanges() const { return static_cast<int>(pending_.size()); }
+  // After a PowerCut: the folder as the disk holds it when exactly the
+  // pending changes `kept` (indices, in the order they land) made it there.
+  // Uninstalls nothing; the layer is reset to no fault and no crash.
+  void powerCut(const std::vector<int> &kept);
+  // Every order of every subset of `count` changes (all of them up to 4,
+  // otherwise a fixed sample).
+  static std::vector<std::vector<int>> landings(int count);
+
+  FileHandle open(const QString &path, bool write) override;
+  void close(FileHandle file) noexcept override;
+  bool tryLock(FileHandle file, const QString &path, qint64 start, qint64 length, bool exclusive) override;
+  void unlock(FileHandle file, qint64 start, qint64 length) noexcept override;
+  qint64 size(FileHandle file, const QString &path) override;
+  QByteArray readAt(FileHandle file, const QString &path, qint64 offset, qint64 length) override;
+  void writeAt(FileHandle file, const QString &path, qint64 offset, const QByteArray &bytes) override;
+  void resize(FileHandle file, const QString &path, qint64 length) override;
+  void flush(FileHandle file, const QString &path) override;
+  bool exists(const QString &path) override;
+  bool remove(const QString &path) override;
+  bool rename(const QString &from, const QString &to) override;
+  void flushFolderOf(const QString &filePath) override;
+
+ private:
+  struct Durable {
+    bool exists = false;
+    QByteArray bytes;
+  };
+  struct Change {
+    enum Kind { Write, Resize, Create, Remove, Rename } kind;
+    QString path, to;
+    qint64 offset = 0;
+    QByteArray bytes;
+  };
+  // Counts a changing call; throws its fault, or false for TornCrash/ShortWrite
+  // handled by the caller through `partial`.
+  void count(const QString &path, bool *partial = nullptr);
+  void deadCheck() const;
+  void track(const QString &path);
+  static QString key(const QString &path);
+
+  FileSystem &real_;
+  QString folder_;
+  int calls_ = 0, faultCall_ = 0;
+  Fault fault_ = Fault::IoError;
+  bool onward_ = false, crashed_ = false;
+  std::map<QString, Durable> durable_;
+  std::vector<Change> pending_;
+};
+
+}  // namespace minatori::testing
