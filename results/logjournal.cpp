@@ -162,18 +162,24 @@ std::optional<Journal> decodeJournal(const QByteArray &bytes) {
   return j;
 }
 
+QString partJournalPath(const QString &journalPath) {
+  const QFileInfo info(journalPath);
+  return info.absolutePath() + u'/' + info.completeBaseName() + QStringLiteral(".part");
+}
+
 void writeJournal(const QString &journalPath, const QByteArray &content, int deletedRecord) {
-  try {
-    LockedFile journal(journalPath, LockedFile::Access::ReadWrite, LockPurpose::Change);
+  // Written whole under a name of its own, then renamed: a journal under the
+  // journal's name is always whole, unless damaged later. What stays of a
+  // part stopped half-way is only a copy of records the log still holds, and
+  // is written over by the next delete.
+  const QString part = partJournalPath(journalPath);
+  {
+    LockedFile journal(part, LockedFile::Access::ReadWrite, LockPurpose::Change);
     journal.resize(0);
     journal.writeAt(0, encodeJournal({content, deletedRecord, JournalState::Hot}));
     journal.flush();
-  } catch (const RuntimeError &) {
-    // Only a copy of what the log still holds: should it stay, it is removed
-    // by the next access all the same.
-    fileSystem().remove(journalPath);
-    throw;
   }
+  if (!fileSystem().rename(part, journalPath)) throw RuntimeError(errc::PermissionDenied, journalPath);
   fileSystem().flushFolderOf(journalPath);
 }
 
@@ -199,11 +205,16 @@ RecoveryPlan planRecovery(const QByteArray &logBytes, const QByteArray &journalB
   RecoveryPlan plan;
   plan.journal = decodeJournal(journalBytes);
   if (!plan.journal) {
-    // Cut off while it was written (the log was not touched yet), or damaged.
-    const qsizetype whole = journalBytes.size() / kResultRecordSize * kResultRecordSize;
-    if (startsWith(logBytes, journalBytes.left(whole))) return plan;
+    // Cut off while it was written, or damaged: what it holds cannot be
+    // proven, so it is never applied, and only an empty one goes.
+    if (journalBytes.isEmpty()) return plan;
     plan.action = RecoveryAction::KeepAside;
-    plan.reason = QStringLiteral("記録の終わりの印か検査の値が合いません（途中までしか書かれていないか、壊れています）。");
+    const qsizetype whole = journalBytes.size() / kResultRecordSize * kResultRecordSize;
+    plan.reason = startsWith(logBytes, journalBytes.left(whole))
+                      ? QStringLiteral("記録が途中までしか書かれていません。記録にある成績は、どれも成績累積データ.dat の"
+                                       "同じ場所にもあります。")
+                      : QStringLiteral("記録の終わりの印か検査の値が合いません（途中までしか書かれていないか、"
+                                       "壊れています）。");
     return plan;
   }
   const Journal &j = *plan.journal;
@@ -248,6 +259,9 @@ void recoverInterruptedRewrite(LockedFile &log, const QString &journalPath) {
     log.writeAt(0, old);
     if (log.size() != old.size()) log.resize(old.size());
     log.flush();
+    // A log that was missing was created by its opening: its entry in the
+    // folder must last before the journal goes.
+    fileSystem().flushFolderOf(log.path());
     // Said before the journal goes: should the removal not last (a power
     // cut), the journal that comes back asks for nothing more.
     setJournalState(journalPath, *plan.journal, JournalState::RolledBack);

@@ -45,6 +45,8 @@ struct Journal {
 
 // The journal beside the log at `logPath`.
 QString resultsJournalPath(const QString &logPath);
+// Where the journal at `journalPath` is written before it takes its name.
+QString partJournalPath(const QString &journalPath);
 
 // The file's bytes for `journal`.
 QByteArray encodeJournal(const Journal &journal);
@@ -55,9 +57,9 @@ QByteArray encodeJournal(const Journal &journal);
 std::optional<Journal> decodeJournal(const QByteArray &bytes);
 
 // Writes the journal for `content` (state Hot) and flushes it and its folder,
-// so that it is on the disk before the log is touched. Throws RuntimeError;
-// a journal that could not be written whole is removed again (the log holds
-// all of it).
+// so that it is on the disk before the log is touched: first whole into
+// "成績累積データtemp.part", then renamed. Throws RuntimeError, and the
+// journal is not there then.
 void writeJournal(const QString &journalPath, const QByteArray &content, int deletedRecord);
 // Sets the state of `journal` in its file (its next slot, then a flush) and
 // in `journal`. Throws RuntimeError.
@@ -89,8 +91,7 @@ struct RecoveryPlan {
 //  - the old content at its length with zeros where a restore has not
 //    written yet, or a cut-off prefix of it, or empty or missing.
 // Anything else means the log changed since: it is left exactly as it is.
-// A journal that does not decode is removed only when its whole records are
-// all in the log, in their places; otherwise it is kept aside.
+// A journal that does not decode is never applied: kept aside unless empty.
 RecoveryPlan planRecovery(const QByteArray &logBytes, const QByteArray &journalBytes);
 
 // With the log's exclusive lock held: carries out planRecovery() for the

@@ -46,14 +46,14 @@ int appendResult(const ProgramState &state, Clock &clock) {
 //  - where the cut fails too and the record reads back whole and can be
 //    flushed after all, the attempt counts as recorded (the number is returned);
 //  - otherwise the error goes on, and the record may still stand whole at the
-//    log's end: a retry with the same record finds it there and does not
-//    write it again (no two attempts share their second, student and level).
-int appendRecord(const QString &path, const Seisekikiroku &record) {
+//    log's end: a retry of the same record finds it there and does not write
+//    it again.
+int appendRecord(const QString &path, const Seisekikiroku &record, bool retry) {
   const QByteArray bytes = encodeRecord(record);
   LockedFile log = openResultsLog(path, LockedFile::Access::ReadWrite, LockPurpose::Append);
   // Under the lock: no other machine can take the same record number.
   const qint64 records = log.size() / kResultRecordSize;
-  if (records > 0 && log.readAt((records - 1) * kResultRecordSize, kResultRecordSize) == bytes) {
+  if (retry && records > 0 && log.readAt((records - 1) * kResultRecordSize, kResultRecordSize) == bytes) {
     log.flush();  // an earlier try of this append: it is there, and now on the disk
     return static_cast<int>(records);
   }
@@ -61,6 +61,8 @@ int appendRecord(const QString &path, const Seisekikiroku &record) {
   try {
     log.writeAt(at, bytes);
     log.flush();
+    // The first record of a new log: the log's entry in its folder must last too.
+    if (at == 0) fileSystem().flushFolderOf(path);
   } catch (const RuntimeError &) {
     try {
       log.resize(at);

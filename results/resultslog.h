@@ -31,9 +31,10 @@ LockedFile openResultsLog(const QString &path, LockedFile::Access access, LockPu
 // back. Waits for the lock as long as it takes. Returns the record's 1-based
 // number.
 int appendResult(const ProgramState &state, Clock &clock);
-// The same for a record made by the caller; trying the same record again
-// after a failure never stores it twice (see the source for the rule).
-int appendRecord(const QString &path, const Seisekikiroku &record);
+// The same for a record made by the caller. With `retry`, the record is one
+// whose append failed before: when the failed try left it whole at the end of
+// the log, it is not stored again (see the source for the rule).
+int appendRecord(const QString &path, const Seisekikiroku &record, bool retry = false);
 
 // Records an attempt on `level`: sets alreadyCleared, newPersonalBest and
 // newLevelBest, updates the bests and appends the record.

@@ -8,7 +8,7 @@
 
 #include "platform/runtimeerror.h"
 
-namespace minatori::testing {
+namespace minatori::faults {
 
 namespace {
 
@@ -34,10 +34,10 @@ FaultyFiles::~FaultyFiles() { setFileSystem(nullptr); }
 
 QString FaultyFiles::key(const QString &path) { return QFileInfo(path).absoluteFilePath(); }
 
-void FaultyFiles::failAt(int call, Fault fault, bool onward) {
+void FaultyFiles::failAt(int call, Fault fault, int times) {
   faultCall_ = call;
   fault_ = fault;
-  onward_ = onward;
+  faultTimes_ = times;
 }
 
 void FaultyFiles::track(const QString &path) {
@@ -50,11 +50,16 @@ void FaultyFiles::deadCheck() const {
   if (crashed_) throw SimulatedCrash{};
 }
 
-void FaultyFiles::count(const QString &path, bool *partial) {
+void FaultyFiles::count(const QString &path, bool *partial, bool *failed) {
   deadCheck();
   track(path);
   ++calls_;
-  if (faultCall_ == 0 || calls_ < faultCall_ || (calls_ > faultCall_ && !onward_)) return;
+  if (faultCall_ == 0 || calls_ < faultCall_ || calls_ - faultCall_ >= faultTimes_) return;
+  // Calls that report a failure by their result rather than by throwing.
+  if (failed && fault_ != Fault::Crash && fault_ != Fault::TornCrash && fault_ != Fault::PowerCut) {
+    *failed = true;
+    return;
+  }
   switch (fault_) {
     case Fault::IoError: throw RuntimeError(errc::DeviceIo, path);
     case Fault::DiskFull: throw RuntimeError(errc::DiskFull, path);
@@ -129,7 +134,9 @@ void FaultyFiles::resize(FileHandle file, const QString &path, qint64 length) {
 
 void FaultyFiles::flush(FileHandle file, const QString &path) {
   count(path);
-  real_.flush(file, path);
+  // The layer keeps the disk's state itself: no real flush is needed, and
+  // thousands of crash points stay quick.
+  Q_UNUSED(file);
   const QString k = key(path);
   durable_[k].bytes = realBytes(k);
   std::erase_if(pending_, [&](const Change &c) {
@@ -143,7 +150,9 @@ bool FaultyFiles::exists(const QString &path) {
 }
 
 bool FaultyFiles::remove(const QString &path) {
-  count(path);
+  bool failed = false;
+  count(path, nullptr, &failed);
+  if (failed) return false;
   const bool existed = real_.exists(path);
   const bool removed = real_.remove(path);
   if (removed && existed) pending_.push_back({Change::Remove, key(path), {}, 0, {}});
@@ -151,7 +160,9 @@ bool FaultyFiles::remove(const QString &path) {
 }
 
 bool FaultyFiles::rename(const QString &from, const QString &to) {
-  count(from);
+  bool failed = false;
+  count(from, nullptr, &failed);
+  if (failed) return false;
   track(to);
   if (!real_.rename(from, to)) return false;
   pending_.push_back({Change::Rename, key(from), key(to), 0, {}});
@@ -159,8 +170,9 @@ bool FaultyFiles::rename(const QString &from, const QString &to) {
 }
 
 void FaultyFiles::flushFolderOf(const QString &filePath) {
-  count(filePath);
-  real_.flushFolderOf(filePath);
+  bool failed = false;
+  count(filePath, nullptr, &failed);
+  if (failed) return;  // as where the file system has no such call
   const QString folder = QFileInfo(filePath).absolutePath();
   // The folder's entries as they are now are on the disk; a file's data
   // stays as its own last flush left it.
@@ -220,6 +232,12 @@ void FaultyFiles::powerCut(const std::vector<int> &kept) {
   calls_ = 0;
 }
 
+void FaultyFiles::revive() {
+  crashed_ = false;
+  faultCall_ = 0;
+  calls_ = 0;
+}
+
 std::vector<std::vector<int>> FaultyFiles::landings(int count) {
   std::vector<std::vector<int>> out;
   if (count <= 4) {
@@ -248,4 +266,4 @@ std::vector<std::vector<int>> FaultyFiles::landings(int count) {
   return out;
 }
 
-}  // namespace minatori::testing
+}  // namespace minatori::faults

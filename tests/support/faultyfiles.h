@@ -19,7 +19,7 @@
 
 #include "platform/filesystem.h"
 
-namespace minatori::testing {
+namespace minatori::faults {
 
 struct SimulatedCrash {};
 
@@ -37,9 +37,10 @@ class FaultyFiles final : public FileSystem {
   explicit FaultyFiles(const QString &folder);
   ~FaultyFiles() override;  // installs the system's calls again
 
-  // The fault at counted call `call` (1-based); with `onward`, at every later
-  // call too (a disk that has gone bad). 0: none.
-  void failAt(int call, Fault fault, bool onward = false);
+  // The fault at counted call `call` (1-based) and the `times` - 1 calls
+  // after it (a disk that has gone bad: kAlways). 0: none.
+  static constexpr int kAlways = 1 << 30;
+  void failAt(int call, Fault fault, int times = 1);
   int calls() const { return calls_; }
   bool crashed() const { return crashed_; }
 
@@ -49,6 +50,9 @@ class FaultyFiles final : public FileSystem {
   // pending changes `kept` (indices, in the order they land) made it there.
   // Uninstalls nothing; the layer is reset to no fault and no crash.
   void powerCut(const std::vector<int> &kept);
+  // After a Crash: the files stay as the crash left them (a process's writes
+  // outlive it); calls go through again, counted from 1, with no fault.
+  void revive();
   // Every order of every subset of `count` changes (all of them up to 4,
   // otherwise a fixed sample).
   static std::vector<std::vector<int>> landings(int count);
@@ -78,20 +82,21 @@ class FaultyFiles final : public FileSystem {
     qint64 offset = 0;
     QByteArray bytes;
   };
-  // Counts a changing call; throws its fault, or false for TornCrash/ShortWrite
-  // handled by the caller through `partial`.
-  void count(const QString &path, bool *partial = nullptr);
+  // Counts a changing call and throws its fault; a write's partial fault is
+  // left to the caller through `partial`, and a failure of a call that
+  // reports it by its result through `failed`.
+  void count(const QString &path, bool *partial = nullptr, bool *failed = nullptr);
   void deadCheck() const;
   void track(const QString &path);
   static QString key(const QString &path);
 
   FileSystem &real_;
   QString folder_;
-  int calls_ = 0, faultCall_ = 0;
+  int calls_ = 0, faultCall_ = 0, faultTimes_ = 1;
   Fault fault_ = Fault::IoError;
-  bool onward_ = false, crashed_ = false;
+  bool crashed_ = false;
   std::map<QString, Durable> durable_;
   std::vector<Change> pending_;
 };
 
-}  // namespace minatori::testing
+}  // namespace minatori::faults

@@ -3,6 +3,7 @@
 // checked byte by byte in the file.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <set>
@@ -16,6 +17,7 @@
 #include "results/resultslog.h"
 #include "roster/roster.h"
 #include "teacher/resultsdata.h"
+#include "tests/support/faultyfiles.h"
 #include "tests/support/testinstallation.h"
 
 #ifndef _WIN32
@@ -420,4 +422,371 @@ TEST(Recovery, JournalRoundTrip) {
   }
   // Content that is not whole records is no journal of a log.
   EXPECT_FALSE(decodeJournal(encodeJournal({content + "x", 2, JournalState::Hot})));
+}
+
+// --- Crashes and failures at every file call ---------------------------------------
+
+namespace {
+
+using minatori::faults::FaultyFiles;
+using minatori::faults::SimulatedCrash;
+using Fault = FaultyFiles::Fault;
+
+// The journals kept aside in the folder.
+QStringList keptAside(const LogFolder &f) {
+  return QDir(f.dir.path()).entryList({QStringLiteral("成績累積データtemp-*.dat")}, QDir::Files);
+}
+
+// Runs `access` with the layer's fault in force; true when it crashed.
+template <class Access>
+bool crashes(FaultyFiles &files, Access access) {
+  try {
+    access();
+  } catch (const SimulatedCrash &) {
+    return true;
+  } catch (const RuntimeError &) {
+  }
+  return files.crashed();
+}
+
+// Counted calls of `access` with no fault.
+template <class Access>
+int callsOf(const LogFolder &f, const QByteArray &log, const QByteArray &journal, Access access) {
+  if (!log.isNull()) writeBytes(f.log(), log);
+  if (!journal.isNull()) writeBytes(f.journal(), journal);
+  FaultyFiles files(f.dir.path());
+  access();
+  return files.calls();
+}
+
+void readLog(const LogFolder &f) { readResultRecords(f.log()); }
+
+// After a crash, whatever recovers next: the log is either of the two,
+// whole, and a journal has gone only where the log holds it, or kept aside.
+struct Outcome {
+  QByteArray log;
+  bool journal = false;
+  QStringList aside;
+};
+Outcome outcomeIn(const LogFolder &f) { return {fileBytes(f.log()), QFile::exists(f.journal()), keptAside(f)}; }
+
+// The log and the journal of `from` laid out in `to` (missing ones stay missing).
+void copyFiles(const LogFolder &from, const LogFolder &to) {
+  for (const auto &[a, b] : {std::pair{from.log(), to.log()}, std::pair{from.journal(), to.journal()}})
+    if (QFile::exists(a)) writeBytes(b, fileBytes(a));
+}
+
+}  // namespace
+
+// A delete stopped at each of its file calls, under each crash model, then
+// the recovery by the next access stopped at each of its own calls, then a
+// last access: the log is the old one or the new one, whole, every time, and
+// no journal is removed while the log lacks a record it holds.
+TEST(CrashPoints, ADeleteAndItsRecoveryStoppedAtEveryCall) {
+  struct Row {
+    int count, number, tail;
+  };
+  const Row rows[] = {{5, 3, 0}, {5, 1, 0}, {5, 5, 0}, {5, 3, 12}, {1, 1, 0}};
+  int scenarios = 0;
+  for (const Row &r : rows) {
+    const QByteArray before = logOf(r.count), tail(r.tail, 'x');
+    QByteArray after = before;
+    after.remove((r.number - 1) * kResultRecordSize, kResultRecordSize);
+    const Seisekikiroku asRead = record(r.number, 2, r.number * 10);
+    auto remove = [&](const LogFolder &f) { deleteResultRecord(f.log(), r.number, asRead); };
+    // Whole means the old log (its torn tail may stay) or the new one.
+    auto whole = [&](const QByteArray &log) { return log == before || log == before + tail || log == after; };
+    const int deleteCalls = [&] {
+      LogFolder f;
+      return callsOf(f, before + tail, QByteArray(), [&] { remove(f); });
+    }();
+    for (int n = 1; n <= deleteCalls; ++n)
+      for (const Fault model : {Fault::Crash, Fault::TornCrash, Fault::PowerCut}) {
+        // Under a power cut, each landing of the changes not yet flushed.
+        for (int landing = 0;; ++landing) {
+          LogFolder f;
+          writeBytes(f.log(), before + tail);
+          auto files = std::make_unique<FaultyFiles>(f.dir.path());
+          files->failAt(n, model);
+          if (!crashes(*files, [&] { remove(f); })) break;
+          const auto landings = FaultyFiles::landings(files->pendingChanges());
+          if (model == Fault::PowerCut) files->powerCut(landings[static_cast<size_t>(landing)]);
+          files.reset();
+          const Outcome stopped = outcomeIn(f);
+          SCOPED_TRACE(testing::Message() << r.count << " records, delete " << r.number << ", tail " << r.tail
+                                          << ", stopped at call " << n << " model " << static_cast<int>(model)
+                                          << " landing " << landing);
+          if (!stopped.journal) {
+            EXPECT_TRUE(whole(stopped.log));
+          }
+          // The recovery stopped at each of its calls, then run again.
+          for (int m = 1;; ++m) {
+            LogFolder g;  // the stopped state, anew for each second stop
+            copyFiles(f, g);
+            FaultyFiles again(g.dir.path());
+            again.failAt(m, m % 2 ? Fault::Crash : Fault::TornCrash);
+            const bool stoppedAgain = crashes(again, [&] { readLog(g); });
+            again.revive();
+            if (stoppedAgain && !QFile::exists(g.journal())) {
+              EXPECT_TRUE(whole(fileBytes(g.log()))) << "second stop " << m;
+            }
+            readLog(g);
+            ++scenarios;
+            const Outcome last = outcomeIn(g);
+            EXPECT_TRUE(whole(last.log)) << "second stop " << m;
+            EXPECT_FALSE(last.journal);
+            EXPECT_TRUE(last.aside.isEmpty()) << "second stop " << m;
+            if (!stoppedAgain) break;
+          }
+          if (model != Fault::PowerCut || landing + 1 >= static_cast<int>(landings.size())) break;
+        }
+      }
+  }
+  EXPECT_GT(scenarios, 500);
+}
+
+// Each shape a stopped delete or a stopped recovery leaves beside a Hot
+// journal, recovered by a read that is itself stopped at each call under
+// each model, then stopped again: the old log comes back whole every time.
+TEST(CrashPoints, TheRecoveryOfEachShapeStoppedTwoLevelsDeep) {
+  const QByteArray before = logOf(5), tail(12, 'x');
+  const QByteArray journal = encodeJournal({before, 3, JournalState::Hot});
+  QByteArray halfMoved = before;  // the move up cut off inside record 3's place
+  halfMoved.replace(88, 20, before.mid(132, 20));
+  QByteArray zeroFilled = before;  // a restore that set the length, then stopped writing
+  zeroFilled.replace(100, 120, QByteArray(120, '\0'));
+  struct Row {
+    const char *what;
+    QByteArray log;
+  };
+  const Row rows[] = {
+      {"the old log with a torn tail", before + tail},
+      {"records half moved up", halfMoved},
+      {"records moved up", recordsOf(before, {1, 2, 4, 4, 5})},
+      {"records moved up, torn tail", recordsOf(before, {1, 2, 4, 4, 5}) + tail},
+      {"cut, not marked", recordsOf(before, {1, 2, 4, 5})},
+      {"a restore zero-filled", zeroFilled},
+      {"a restore cut off", before.left(150)},
+      {"emptied by hand", QByteArray("")},
+      {"removed by hand", QByteArray()},
+  };
+  for (const Row &r : rows)
+    for (int n = 1;; ++n) {
+      bool stopped = false;
+      for (const Fault model : {Fault::Crash, Fault::TornCrash, Fault::PowerCut}) {
+        for (int landing = 0;; ++landing) {
+          SCOPED_TRACE(testing::Message() << r.what << ", stopped at call " << n << " model "
+                                          << static_cast<int>(model) << " landing " << landing);
+          LogFolder f;
+          if (!r.log.isNull()) writeBytes(f.log(), r.log);
+          writeBytes(f.journal(), journal);
+          auto files = std::make_unique<FaultyFiles>(f.dir.path());
+          files->failAt(n, model);
+          const bool crashed = crashes(*files, [&] { readLog(f); });
+          stopped = stopped || crashed;
+          if (!crashed) break;
+          const auto landings = FaultyFiles::landings(files->pendingChanges());
+          if (model == Fault::PowerCut) files->powerCut(landings[static_cast<size_t>(landing)]);
+          files.reset();
+          if (!QFile::exists(f.journal())) {
+            EXPECT_TRUE(fileBytes(f.log()).startsWith(before));
+          }
+          for (int m = 1;; ++m) {
+            LogFolder g;
+            copyFiles(f, g);
+            FaultyFiles again(g.dir.path());
+            again.failAt(m, Fault::TornCrash);
+            const bool stoppedAgain = crashes(again, [&] { readLog(g); });
+            again.revive();
+            readLog(g);
+            const Outcome last = outcomeIn(g);
+            EXPECT_TRUE(last.log == before || last.log == before + tail) << "second stop " << m;
+            EXPECT_FALSE(last.journal);
+            EXPECT_TRUE(last.aside.isEmpty());
+            if (!stoppedAgain) break;
+          }
+          if (model != Fault::PowerCut || landing + 1 >= static_cast<int>(landings.size())) break;
+        }
+      }
+      if (!stopped) break;
+    }
+}
+
+// A damaged, foreign or stale journal beside each shape of the log: the log
+// is restored whole, or left exactly as it is with the journal kept aside and
+// the teacher told; it is never changed otherwise.
+TEST(Recovery, DamagedForeignAndStaleJournals) {
+  const QByteArray before = logOf(5);
+  const QByteArray after = recordsOf(before, {1, 2, 4, 5});
+  const QByteArray journal = encodeJournal({before, 3, JournalState::Hot});
+  const qsizetype trailer = journal.size() - kJournalTrailerSize;
+  const QByteArray appended = encodeRecord(record(66, 2, 66));
+  QByteArray corrected = after;
+  corrected.replace(2 * kResultRecordSize, kResultRecordSize, encodeRecord(record(4, 2, 41)));
+  enum Expect { Restored, KeptAside, Untouched };
+  struct Row {
+    QString what;
+    QByteArray journal, log;
+    Expect expect;
+  };
+  std::vector<Row> rows;
+  const std::pair<const char *, QByteArray> shapes[] = {
+      {"old", before}, {"moved up", recordsOf(before, {1, 2, 4, 4, 5})}, {"new", after}, {"emptied", QByteArray("")}};
+  for (const auto &[shape, log] : shapes) {
+    for (qsizetype length = 1; length < journal.size(); ++length)
+      rows.push_back({QStringLiteral("cut to %1 bytes beside the %2 log").arg(length).arg(shape), journal.left(length),
+                      log, KeptAside});
+    // Every byte of the fields before the slots, and a byte in the body.
+    for (const qsizetype at : {qsizetype(0), qsizetype(100), trailer - 1}) {
+      QByteArray j = journal;
+      j[at] = static_cast<char>(j[at] ^ 0x10);
+      rows.push_back({QStringLiteral("body byte %1 flipped beside the %2 log").arg(at).arg(shape), j, log, KeptAside});
+    }
+    for (qsizetype at = trailer; at < trailer + 28; ++at) {
+      QByteArray j = journal;
+      j[at] = static_cast<char>(j[at] ^ 0x01);
+      rows.push_back({QStringLiteral("trailer byte %1 flipped beside the %2 log").arg(at - trailer).arg(shape), j, log,
+                      KeptAside});
+    }
+    // A damaged state slot: the other slot still says Hot.
+    for (qsizetype at = trailer + 28; at < journal.size(); ++at) {
+      QByteArray j = journal;
+      j[at] = static_cast<char>(j[at] ^ 0x01);
+      rows.push_back({QStringLiteral("slot byte %1 flipped beside the %2 log").arg(at - trailer - 28).arg(shape), j,
+                      log, Restored});
+    }
+  }
+  // A journal of the log when it had three records: the log has grown since.
+  const QByteArray shorter = encodeJournal({logOf(3), 2, JournalState::Hot});
+  rows.push_back({QStringLiteral("a journal of a shorter log, appends since"), shorter, before, Untouched});
+  rows.push_back({QStringLiteral("a journal of a shorter log, beside another"), shorter, after, KeptAside});
+  // Stale: the delete finished long ago and the journal came back.
+  rows.push_back({QStringLiteral("stale, one append since"), journal, after + appended, KeptAside});
+  rows.push_back({QStringLiteral("stale, a later record deleted since"), journal, recordsOf(before, {1, 2, 4}), KeptAside});
+  rows.push_back({QStringLiteral("stale, the first record deleted since"), journal, recordsOf(before, {2, 4, 5}), KeptAside});
+  rows.push_back({QStringLiteral("stale, a correction since"), journal, corrected, KeptAside});
+  rows.push_back({QStringLiteral("stale, an append with a torn tail since"), journal, after + appended.left(20), KeptAside});
+
+  for (const Row &r : rows) {
+    SCOPED_TRACE(r.what.toStdString());
+    LogFolder f;
+    writeBytes(f.log(), r.log);
+    writeBytes(f.journal(), r.journal);
+    QStringList told;
+    setRecoveryNotice([&](const QString &message) { told << message; });
+    readLog(f);
+    setRecoveryNotice({});
+    const Outcome o = outcomeIn(f);
+    EXPECT_FALSE(o.journal);
+    switch (r.expect) {
+      case Restored:
+        EXPECT_EQ(o.log, before);
+        EXPECT_TRUE(o.aside.isEmpty());
+        EXPECT_TRUE(told.isEmpty());
+        break;
+      case Untouched:
+        EXPECT_EQ(o.log, r.log);
+        EXPECT_TRUE(o.aside.isEmpty());
+        break;
+      case KeptAside:
+        EXPECT_EQ(o.log, r.log);
+        ASSERT_EQ(o.aside.size(), 1);
+        EXPECT_EQ(fileBytes(f.dir.path() + u'/' + o.aside[0]), r.journal);
+        ASSERT_EQ(told.size(), 1);
+        // Both files named, and what to check.
+        EXPECT_TRUE(told[0].contains(f.log()));
+        EXPECT_TRUE(told[0].contains(o.aside[0]));
+        EXPECT_TRUE(told[0].contains(QStringLiteral("確かめてください")));
+        // Told once: the next access finds nothing to recover.
+        readLog(f);
+        EXPECT_EQ(fileBytes(f.log()), r.log);
+        break;
+    }
+  }
+}
+
+// A delete whose file calls fail from call n on, for a while or for good:
+// what the teacher is told is what the log holds once the next access has
+// recovered it.
+TEST(DeleteRecord, TheMessageAfterAFailureSaysWhatTheLogHolds) {
+  const QByteArray before = logOf(5);
+  const QByteArray after = recordsOf(before, {1, 2, 4, 5});
+  const int calls = [&] {
+    LogFolder f;
+    return callsOf(f, before, QByteArray(), [&] { deleteResultRecord(f.log(), 3, record(3, 2, 30)); });
+  }();
+  for (int n = 1; n <= calls; ++n)
+    for (const int times : {1, 2, 3, 5, FaultyFiles::kAlways})
+      for (const Fault fault : {Fault::IoError, Fault::DiskFull, Fault::ShortWrite}) {
+        SCOPED_TRACE(testing::Message() << "calls " << n << " on fail " << times << " times, fault "
+                                        << static_cast<int>(fault));
+        LogFolder f;
+        writeBytes(f.log(), before);
+        DeleteResult result;
+        {
+          FaultyFiles files(f.dir.path());
+          files.failAt(n, fault, times);
+          result = deleteResultRecord(f.log(), 3, record(3, 2, 30));
+        }
+        ASSERT_NO_THROW(readLog(f));
+        const QByteArray now = fileBytes(f.log());
+        EXPECT_FALSE(QFile::exists(f.journal()));
+        EXPECT_TRUE(keptAside(f).isEmpty());
+        switch (result.outcome) {
+          case DeleteOutcome::NotDeleted:
+          case DeleteOutcome::Interrupted: EXPECT_EQ(now, before); break;
+          case DeleteOutcome::Deleted:
+          case DeleteOutcome::JournalLeft:
+          case DeleteOutcome::DeletedWithError: EXPECT_EQ(now, after); break;
+          case DeleteOutcome::Uncertain: EXPECT_TRUE(now == before || now == after); break;
+          default: ADD_FAILURE() << "outcome " << static_cast<int>(result.outcome);
+        }
+        if (result.outcome == DeleteOutcome::Interrupted) {
+          EXPECT_TRUE(deleteOutcomeMessage(result).contains(QStringLiteral("自動で戻ります")));
+        }
+      }
+}
+
+// An append whose write, flush or cut-back fails, tried again with the same
+// record: the log holds it once, or not at all when no try reported it.
+TEST(AppendRecord, AFailedAppendTriedAgainIsStoredOnce) {
+  const QByteArray before = logOf(3) + QByteArray(10, 'x');
+  const Seisekikiroku attempt = record(77, 2, 77);
+  // Calls: 1 open, 2 write, 3 flush, 4 cut back or second flush, 5 ...
+  struct Row {
+    int call, times;
+    Fault fault;
+    bool recorded;  // the first try reports the attempt recorded
+  };
+  const Row rows[] = {
+      {2, 1, Fault::IoError, false},                   // write fails, cut back
+      {2, 1, Fault::ShortWrite, false},                // half written, cut back
+      {2, FaultyFiles::kAlways, Fault::ShortWrite, false},  // half written, stays as a torn tail
+      {3, 1, Fault::IoError, false},                   // flush fails, cut back
+      {3, 2, Fault::IoError, true},                    // flush and cut fail, whole and flushed after all
+      {3, FaultyFiles::kAlways, Fault::IoError, false},  // whole in the log, not shown on the disk
+      {2, FaultyFiles::kAlways, Fault::DiskFull, false},
+  };
+  for (const Row &r : rows) {
+    SCOPED_TRACE(testing::Message() << "call " << r.call << " × " << r.times << " fault " << static_cast<int>(r.fault));
+    LogFolder f;
+    writeBytes(f.log(), before);
+    bool recorded = true;
+    {
+      FaultyFiles files(f.dir.path());
+      files.failAt(r.call, r.fault, r.times);
+      try {
+        EXPECT_EQ(appendRecord(f.log(), attempt), 4);
+      } catch (const RuntimeError &) {
+        recorded = false;
+      }
+    }
+    EXPECT_EQ(recorded, r.recorded);
+    const QByteArray mine = encodeRecord(attempt);
+    // Not recorded: tried again, the disk well again.
+    if (!recorded) {
+      EXPECT_EQ(appendRecord(f.log(), attempt, true), 4);
+    }
+    EXPECT_EQ(fileBytes(f.log()), logOf(3) + mine);
+  }
 }
