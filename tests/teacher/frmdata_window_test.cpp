@@ -20,6 +20,7 @@
 #include "results/resultslog.h"
 #include "teacher/resultsdata.h"
 #include "teacher/ui/frmdata.h"
+#include "tests/support/faultyfiles.h"
 #include "tests/support/roads.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
@@ -330,6 +331,50 @@ class FrmDataWindowTest : public QObject {
     left.remove(0, kResultRecordSize);
     QCOMPARE(run.logBytes(), left);
     QCOMPARE(run.lineCount(), 4);  // the fresh list
+  }
+
+  // The disk fails during the delete and while it is put back: the teacher
+  // reads that the next access puts the log back, and the list, read anew
+  // by that access, shows the old log.
+  void aDeleteThatCannotBePutBackSaysTheNextAccessWill() {
+    Run run;
+    run.open();
+    run.doubleClickLine(2);
+    // Calls of the delete: open the log, the journal's five, then the log's
+    // rewrite; the cut (9) and the first write of the undo (10) fail.
+    faults::FaultyFiles files(run.app->state().contentFolder);
+    files.failAt(9, faults::FaultyFiles::Fault::IoError, 2);
+    run.press("Command3");
+    QCOMPARE(run.messages.shown.size(), size_t(2));
+    QVERIFY2(run.messages.shown[1].text.contains(QStringLiteral("自動で戻ります")), qPrintable(run.messages.shown[1].text));
+    QCOMPARE(run.messages.shown[1].icon, MessageIcon::Critical);
+    QCOMPARE(run.logBytes(), logOf(5));
+    QCOMPARE(run.lineCount(), 5);
+  }
+
+  // A journal that came back long after its delete, beside a log that has
+  // changed since: the list shows the log as it is, the journal is kept
+  // aside, and the teacher is told once, naming both files.
+  void aStaleJournalIsKeptAsideAndTheTeacherToldOnce() {
+    const QByteArray before = logOf(5);
+    Run run(recordsOf(before, {1, 2, 4, 5}) + encodeRecord(record(16, 3, 7)));
+    QFile journal(resultsJournalPath(run.logPath()));
+    QVERIFY(journal.open(QIODevice::WriteOnly));
+    journal.write(encodeJournal({before, 3, JournalState::Hot}));
+    journal.close();
+    run.open();
+    QCoreApplication::processEvents();
+    QCOMPARE(run.lineCount(), 5);
+    QCOMPARE(run.messages.shown.size(), size_t(1));
+    const QString told = run.messages.shown[0].text;
+    QVERIFY2(told.contains(run.logPath()) && told.contains(QStringLiteral("成績累積データtemp-")) &&
+                 told.contains(QStringLiteral("確かめてください")),
+             qPrintable(told));
+    QVERIFY(!QFile::exists(journal.fileName()));
+    run.press("Command4");
+    run.open();
+    QCoreApplication::processEvents();
+    QCOMPARE(run.messages.shown.size(), size_t(1));
   }
 
   void backOpensTheProgressScreen() {
