@@ -129,6 +129,8 @@ seisekitime1::seisekitime1(Application &app) : Window(app) {
   progress_->setTextVisible(false);
   scroll_ = named(new QScrollBar(Qt::Horizontal, this), QStringLiteral("HScroll1"));
   scroll_->setGeometry(designRect(8, 740, 1008, 20));
+  // A click in the trough moves one column, as the arrows do.
+  scroll_->setPageStep(1);
   connect(scroll_, &QScrollBar::valueChanged, this, &seisekitime1::hScroll1Change);
 
   // The column templates: element 0 of every array, kept out of sight.
