@@ -564,6 +564,7 @@ class Seisekitime1WindowTest : public QObject {
     for (int row = 0; row < students->count(); ++row)
       students->item(row)->setSelected(students->item(row)->text().endsWith(QStringLiteral("/7")) ||
                                        students->item(row)->text().endsWith(QStringLiteral("/8")));
+    QCOMPARE(run.child<QWidget>(QStringLiteral("Command24_1"))->x(), 848);  // 12720 twips, not 表示's 12735
     run.click(QStringLiteral("Command24_1"));  // 印刷, a teacher's button
     QCOMPARE(run.messages.shown.size(), size_t(1));
     const QString said = run.messages.shown[0].text;
