@@ -21,9 +21,6 @@ class MessageBoxes : public QObject {
   // a box is open holds itself on opened() and goes on at closed().
   MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons = MessageButtons::Ok,
                      MessageIcon icon = MessageIcon::None);
-  // Whether a box is open now (one box may open behind another).
-  bool isOpen() const { return open_ > 0; }
-
  Q_SIGNALS:
   void opened();  // the first box has opened
   void closed();  // the last open box has closed
@@ -33,7 +30,7 @@ class MessageBoxes : public QObject {
   virtual MessageAnswer ask(const QString &text, const QString &title, MessageButtons buttons, MessageIcon icon) = 0;
 
  private:
-  int open_ = 0;
+  int open_ = 0;  // boxes open now: one may open behind another
 };
 
 // The run-time error report: the number, the text and the file, CR LF between.

@@ -54,7 +54,7 @@ namespace {
 constexpr int kLockedSecondsBeforeAsking = 30;
 constexpr int kNotFoundTries = 4;
 
-// The loader's stage while it reads records, as its messages have always named it.
+// The loader's stage while it reads the records; its messages name the stage.
 constexpr int kStageBeforeRecordRead = 5;
 
 bool isNotFound(int n) { return n == errc::FileNotFound || n == errc::PathNotFound; }

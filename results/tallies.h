@@ -12,6 +12,7 @@
 
 namespace minatori {
 
+class RuntimeError;
 struct LevelCriteria;
 struct ProgramState;
 struct Services;
@@ -82,7 +83,6 @@ void loadRecentResults(ProgramState &state, const Services &services);
 // Recomputes every table from the log.
 void computeTallies(ProgramState &state, const Services &services);
 
-class RuntimeError;
 // The loader's message for an error other than a missing or busy log: the
 // loader's stage, the error's number, text and number again, then each value
 // of the list entry at `position` after its label ("/date", "/i=", "/time="

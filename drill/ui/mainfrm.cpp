@@ -360,7 +360,7 @@ Window::PersonClose MainFrm::closedByPerson() {
 }
 
 void MainFrm::sTimer1Tick() {
-  if (clockHeld_) return;  // a tick already on its way when the box opened
+  if (clockHeld_) return;  // nothing acts behind an open box, not even a tick already on its way
   ProgramState &s = state();
   const LevelCriteria &c = s.criteria[static_cast<size_t>(s.currentLevel)];
   s.elapsedSeconds = static_cast<qint32>(std::nearbyint((app().clock().tickMs() - startTick_) / 1000.0));
