@@ -363,6 +363,26 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(run.app->windows().openWindows().size(), size_t(run.app->hasEnded() ? 0 : 1));
   }
 
+  // Whatever box stands over a running attempt, its time is left out: the
+  // clock goes on from where it stood, and times out 300 s later counted
+  // without the box.
+  void theTimeABoxStandsOpenDoesNotCount() {
+    Run run;
+    run.clock.setAutoAdvanceMs(10);
+    run.startTick = run.clock.tickMs();
+    run.open(2, historyCsv(), 45, 60);
+    run.tickAt(250);
+    run.messages.whileOpen = [&](const ShownMessage &) { run.tickAt(650); };
+    run.app->messages().show(QStringLiteral("お知らせ"), QStringLiteral("ミナトリ"));
+    QCoreApplication::processEvents();  // judged once the box has closed
+    QVERIFY(run.app->windows().find<MainFrm>());  // the attempt goes on
+    QCOMPARE(run.child<QLabel>(QStringLiteral("sLabel10"))->text(), QStringLiteral("250"));
+    run.tickAt(400 + 299);
+    QCOMPARE(run.app->state().timedOut, qint16(0));
+    run.tickAt(400 + 300);
+    QCOMPARE(run.app->state().timedOut, qint16(1));
+  }
+
   void aPracticeTimeOutReturnsWithoutARecord() {
     Run run;
     run.startTick = run.clock.tickMs();
