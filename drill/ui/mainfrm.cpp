@@ -421,9 +421,10 @@ void MainFrm::cannotMakeQuestion(const QString &why) {
   app().messages().show(QStringLiteral("問題を作れません") + QStringLiteral("\r\n") + why + QStringLiteral("\r\n") +
                             rows_.file,
                         state().programTitle, MessageButtons::Ok, MessageIcon::Warning);
-  // Back to where the student chose the level.
-  close();
+  // Back to where the student chose the level, shown before this window
+  // goes, so that a window of the program stays on the screen.
   showProgressScreen(app());
+  close();
 }
 
 void MainFrm::placeLine(QFrame *line, QLabel *caption, const YearLine &at) {

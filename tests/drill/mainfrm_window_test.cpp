@@ -486,7 +486,16 @@ class MainFrmWindowTest : public QObject {
     QFETCH(QString, csv);
     QFETCH(QString, message);
     Run run;
+    // A window of the program stands on the screen through the hand-over
+    // (the end of a practice shows the wait window first).
+    bool windowAtDrillClose = message.isEmpty();
+    run.messages.whileOpen = [&](const ShownMessage &) {
+      QObject::connect(run.app->windows().find<MainFrm>(), &Window::closed, [&] {
+        for (Window *w : run.app->windows().openWindows()) windowAtDrillClose |= w->isVisible();
+      });
+    };
     run.open(level, csv);
+    QVERIFY(windowAtDrillClose);
     if (message.isEmpty()) {
       QVERIFY(run.messages.shown.empty());
     } else {
