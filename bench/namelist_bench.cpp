@@ -27,8 +27,8 @@ using namespace minatori;
 namespace {
 
 class NoBoxes final : public MessageBoxes {
- public:
-  MessageAnswer show(const QString &, const QString &, MessageButtons, MessageIcon) override { return MessageAnswer::Ok; }
+ protected:
+  MessageAnswer ask(const QString &, const QString &, MessageButtons, MessageIcon) override { return MessageAnswer::Ok; }
 };
 
 struct Fixture {

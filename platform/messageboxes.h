@@ -2,6 +2,7 @@
 // Message boxes go through this interface, so tests can answer them and read
 // their texts.
 
+#include <QObject>
 #include <QString>
 
 namespace minatori {
@@ -12,13 +13,24 @@ enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MessageIcon { None, Information, Warning, Critical, Question };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry };
 
-class MessageBoxes {
+class MessageBoxes : public QObject {
+  Q_OBJECT
  public:
-  virtual ~MessageBoxes() = default;
-  // Shows the box and waits for the answer.
-  virtual MessageAnswer show(const QString &text, const QString &title,
-                             MessageButtons buttons = MessageButtons::Ok,
-                             MessageIcon icon = MessageIcon::None) = 0;
+  // Shows the box and waits for the answer. The wait runs the event loop, so
+  // timers go on ticking behind the box: a clock that must stand still while
+  // a box is open holds itself on opened() and goes on at closed().
+  MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons = MessageButtons::Ok,
+                     MessageIcon icon = MessageIcon::None);
+ Q_SIGNALS:
+  void opened();  // the first box has opened
+  void closed();  // the last open box has closed
+
+ protected:
+  // Shows the box itself and waits for the answer.
+  virtual MessageAnswer ask(const QString &text, const QString &title, MessageButtons buttons, MessageIcon icon) = 0;
+
+ private:
+  int open_ = 0;  // boxes open now: one may open behind another
 };
 
 // The run-time error report: the number, the text and the file, CR LF between.

@@ -5,8 +5,8 @@
 
 namespace minatori {
 
-MessageAnswer QtMessageBoxes::show(const QString &text, const QString &title,
-                                   MessageButtons buttons, MessageIcon icon) {
+MessageAnswer QtMessageBoxes::ask(const QString &text, const QString &title, MessageButtons buttons,
+                                  MessageIcon icon) {
   QMessageBox box;
   box.setWindowTitle(title);
   box.setText(text);

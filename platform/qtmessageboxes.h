@@ -5,9 +5,8 @@ namespace minatori {
 
 // Message boxes as real Qt dialogs.
 class QtMessageBoxes final : public MessageBoxes {
- public:
-  MessageAnswer show(const QString &text, const QString &title, MessageButtons buttons,
-                     MessageIcon icon) override;
+ protected:
+  MessageAnswer ask(const QString &text, const QString &title, MessageButtons buttons, MessageIcon icon) override;
 };
 
 }  // namespace minatori

@@ -54,6 +54,9 @@ namespace {
 constexpr int kLockedSecondsBeforeAsking = 30;
 constexpr int kNotFoundTries = 4;
 
+// The loader's stage while it reads the records; its messages name the stage.
+constexpr int kStageBeforeRecordRead = 5;
+
 bool isNotFound(int n) { return n == errc::FileNotFound || n == errc::PathNotFound; }
 bool isLocked(int n) { return n == errc::PermissionDenied || n == errc::PathFileAccess; }
 
@@ -88,9 +91,13 @@ std::vector<Seisekikiroku> readWithRetries(ProgramState &state, const Services &
         }
         waitWithWindowsAlive(*services.clock, 1000);
       } else {
-        services.messages->show(QStringLiteral("成績ランダムファイル表示 %1 %2 %3 %2").arg(5).arg(e.number()).arg(e.text()) +
-                                    QStringLiteral("\r\n") + path,
-                                state.programTitle, MessageButtons::Ok, MessageIcon::Critical);
+        // The read fails before the first record reaches the list, so the
+        // entry being filled is the first; the list is replaced only after a
+        // whole read, so it still holds what the last load put there.
+        const std::vector<LoadedRecord> &list = state.tallies.loaded;
+        services.messages->show(
+            loaderErrorText(kStageBeforeRecordRead, e, 1, list.empty() ? LoadedRecord{} : list.front(), path),
+            state.programTitle, MessageButtons::Ok, MessageIcon::Critical);
         throw ProgramEndRequest(1);
       }
     }
@@ -98,6 +105,20 @@ std::vector<Seisekikiroku> readWithRetries(ProgramState &state, const Services &
 }
 
 }  // namespace
+
+QString loaderErrorText(int stage, const RuntimeError &error, int position, const LoadedRecord &entry,
+                        const QString &path) {
+  return QStringLiteral("成績ランダムファイル表示 %1 %2 %3 %2").arg(stage).arg(error.number()).arg(error.text()) +
+         QStringLiteral("\r\n/date %1 /i=%2 /time=%3 /name= /Bangou=%4 /level=%5 /time=%6 line %7")
+             .arg(shortDateText(dateFromSerial(wholeDaySerial(entry.recordDate))))
+             .arg(position)
+             .arg(timeOfDayText(entry.recordTime))
+             .arg(entry.studentNumber)
+             .arg(entry.level)
+             .arg(entry.resultTime)
+             .arg(stage) +
+         QStringLiteral("\r\n") + path;
+}
 
 void loadRecentResults(ProgramState &state, const Services &services) {
   ResultsTallies &t = state.tallies;

@@ -7,10 +7,12 @@
 #include <array>
 #include <vector>
 
+#include <QString>
 #include <QtGlobal>
 
 namespace minatori {
 
+class RuntimeError;
 struct LevelCriteria;
 struct ProgramState;
 struct Services;
@@ -80,6 +82,14 @@ void loadRecentResults(ProgramState &state, const Services &services);
 
 // Recomputes every table from the log.
 void computeTallies(ProgramState &state, const Services &services);
+
+// The loader's message for an error other than a missing or busy log: the
+// loader's stage, the error's number, text and number again, then each value
+// of the list entry at `position` after its label ("/date", "/i=", "/time="
+// for the time of day, "/name=" always empty, "/Bangou=", "/level=", "/time="
+// for the result), "line" and the stage; the log's path on a line of its own.
+QString loaderErrorText(int stage, const RuntimeError &error, int position, const LoadedRecord &entry,
+                        const QString &path);
 
 // Accumulates the loaded records into the tables (the part after loading).
 void tallyLoadedRecords(ProgramState &state, double nowSerial, int todaySerial);

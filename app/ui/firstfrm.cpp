@@ -109,7 +109,7 @@ Firstfrm::Firstfrm(Application &app) : Window(app) {
   dateLabel_->setGeometry(designRect(40, 414, 560, 40));
   dateLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   QFont f(QStringLiteral("IPAGothic"));
-  f.setPixelSize(22);
+  f.setPixelSize(dpx(22));
   dateLabel_->setFont(f);
   dateLabel_->setStyleSheet(QStringLiteral("color: rgb(255, 248, 236); background: transparent;"));
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 #include "app/levelcatalogue.h"
@@ -111,6 +112,8 @@ MainFrm::MainFrm(Application &app) : Window(app) {
   connect(sTimer2_, &QTimer::timeout, this, &MainFrm::sTimer2Tick);
   connect(timer2_[0], &QTimer::timeout, this, &MainFrm::timer2Tick0);
   connect(timer2_[1], &QTimer::timeout, this, &MainFrm::timer2Tick1);
+  connect(&app.messages(), &MessageBoxes::opened, this, &MainFrm::holdClock);
+  connect(&app.messages(), &MessageBoxes::closed, this, &MainFrm::releaseClock);
 }
 
 void MainFrm::buildTestPanel() {
@@ -325,12 +328,39 @@ void MainFrm::スタート() {
 
 void MainFrm::stopClock() { sTimer1_->stop(); }
 
+void MainFrm::holdClock() {
+  clockHeld_ = true;
+  heldAtTick_ = app().clock().tickMs();
+  for (QTimer *t : timers())
+    if (t->isActive()) {
+      t->stop();
+      heldTimers_.push_back(t);
+    }
+}
+
+void MainFrm::releaseClock() {
+  if (!clockHeld_) return;
+  clockHeld_ = false;
+  // The time the box stood open is not the student's.
+  startTick_ += app().clock().tickMs() - heldAtTick_;
+  const bool clockRan = std::find(heldTimers_.begin(), heldTimers_.end(), sTimer1_) != heldTimers_.end();
+  for (QTimer *t : heldTimers_) t->start();
+  heldTimers_.clear();
+  // The time-out is judged now, but only once the handler that showed the
+  // box has finished: it may have ended the attempt or the program.
+  if (clockRan)
+    QTimer::singleShot(0, this, [this] {
+      if (sTimer1_->isActive() && isVisible() && !programEnding()) sTimer1Tick();
+    });
+}
+
 Window::PersonClose MainFrm::closedByPerson() {
-  for (QTimer *t : {sTimer1_, sTimer2_, timer2_[0], timer2_[1]}) t->stop();
+  for (QTimer *t : timers()) t->stop();
   return PersonClose::EndProgram;
 }
 
 void MainFrm::sTimer1Tick() {
+  if (clockHeld_) return;  // nothing acts behind an open box, not even a tick already on its way
   ProgramState &s = state();
   const LevelCriteria &c = s.criteria[static_cast<size_t>(s.currentLevel)];
   s.elapsedSeconds = static_cast<qint32>(std::nearbyint((app().clock().tickMs() - startTick_) / 1000.0));
@@ -386,12 +416,15 @@ void MainFrm::問題作成表示() {
 }
 
 void MainFrm::cannotMakeQuestion(const QString &why) {
+  // The attempt ends here, whatever the box's answer: nothing left to time.
+  stopClock();
   app().messages().show(QStringLiteral("問題を作れません") + QStringLiteral("\r\n") + why + QStringLiteral("\r\n") +
                             rows_.file,
                         state().programTitle, MessageButtons::Ok, MessageIcon::Warning);
-  // Back to where the student chose the level.
-  close();
+  // Back to where the student chose the level, shown before this window
+  // goes, so that a window of the program stays on the screen.
   showProgressScreen(app());
+  close();
 }
 
 void MainFrm::placeLine(QFrame *line, QLabel *caption, const YearLine &at) {

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <array>
+#include <vector>
 
 #include "app/ui/window.h"
 #include "content/historytable.h"
@@ -71,6 +72,11 @@ class MainFrm : public Window {
   void レベル別設定();
   void スタート();
   void stopClock();
+  // While a message box is open the drill's timers stand still: the box's
+  // wait runs the event loop, and no tick behind the box may act.
+  void holdClock();
+  void releaseClock();
+  std::array<QTimer *, 4> timers() const { return {sTimer1_, sTimer2_, timer2_[0], timer2_[1]}; }
   void setUpStatusPanel();
   void showMinutesSinceStart();
   void startPractice();
@@ -97,7 +103,10 @@ class MainFrm : public Window {
   QTimer *sTimer1_;
   QTimer *sTimer2_;
   std::array<QTimer *, 2> timer2_{};  // practice pacing
-  qint64 startTick_ = 0;              // monotonic ms when the clock started
+  qint64 startTick_ = 0;              // monotonic ms when the clock started, moved on by held time
+  qint64 heldAtTick_ = 0;             // monotonic ms when a box held the clock
+  bool clockHeld_ = false;
+  std::vector<QTimer *> heldTimers_;  // the timers that ran when the box opened
   QFrame *picture1_;   // the board
   CandidateList *list1_;
   std::array<QLabel *, kMaxItems + 1> label1_{};   // year labels, 0 = anchor

@@ -129,6 +129,8 @@ seisekitime1::seisekitime1(Application &app) : Window(app) {
   progress_->setTextVisible(false);
   scroll_ = named(new QScrollBar(Qt::Horizontal, this), QStringLiteral("HScroll1"));
   scroll_->setGeometry(designRect(8, 740, 1008, 20));
+  // A click in the trough moves one column, as the arrows do.
+  scroll_->setPageStep(1);
   connect(scroll_, &QScrollBar::valueChanged, this, &seisekitime1::hScroll1Change);
 
   // The column templates: element 0 of every array, kept out of sight.
@@ -229,10 +231,10 @@ void seisekitime1::makeSheetPanel() {
     if (sheetPanel_->isVisible()) showSelectedSheets(0);
   });
   const QStringList captions = {QStringLiteral("表示"), QStringLiteral("印刷")};
-  const int tops[] = {2520, 3540};
+  const int lefts[] = {12735, 12720}, tops[] = {2520, 3540};
   for (int i = 0; i < 2; ++i) {
     auto *b = named(new QPushButton(captions[i], sheetPanel_), QStringLiteral("Command24_%1").arg(i));
-    b->setGeometry(twips(12735), twips(tops[i]), twips(1605), twips(825));
+    b->setGeometry(twips(lefts[i]), twips(tops[i]), twips(1605), twips(825));
     connect(b, &QPushButton::clicked, this, [this, i] { showSelectedSheets(i); });
     sheetButtons_[static_cast<size_t>(i)] = b;
   }

@@ -219,9 +219,14 @@ void FrmSyuuryou::timer1Tick() {
 }
 
 void FrmSyuuryou::command4Click() {
+  // Both buttons: the end screen stays open while the progress screen
+  // activates (and lets pending messages run), and takes no second click.
   command4_->setEnabled(false);
-  close();
+  command5_->setEnabled(false);
+  // The progress screen first: with no window of the program on the screen
+  // the window system may give the focus to another program.
   showProgressScreen(app());
+  close();
   letPendingMessagesRun();
 }
 

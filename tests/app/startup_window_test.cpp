@@ -7,6 +7,7 @@
 #include "app/ui/application.h"
 #include "app/ui/basefrm.h"
 #include "app/ui/firstfrm.h"
+#include "platform/twips.h"
 #include "roster/ui/namesel.h"
 #include "tests/support/testinstallation.h"
 #include "tests/support/windowrun.h"
@@ -64,6 +65,26 @@ class StartupWindowTest : public QObject {
     QVERIFY(!run.app->hasEnded());
     if (qEnvironmentVariableIsSet("MINATORI_SCREENSHOTS"))
       saveScreenshot(&run.app->windows().show<BASEFRM>(), QStringLiteral("basefrm"));
+  }
+
+  // On a smaller screen the date shrinks with the splash around it.
+  void theSplashDateShrinksWithTheScreen_data() {
+    QTest::addColumn<double>("scale");
+    QTest::newRow("1024 × 768") << 1.0;
+    QTest::newRow("1366 × 768") << 728.0 / 768;  // the free height under a taskbar
+  }
+  void theSplashDateShrinksWithTheScreen() {
+    QFETCH(double, scale);
+    setLayoutScale(scale);
+    struct Restore {
+      ~Restore() { setLayoutScale(1); }
+    } restore;
+    Run run;
+    run.start();
+    Firstfrm *splash = run.app->windows().find<Firstfrm>();
+    const QFont font = splash->findChild<QLabel *>(QStringLiteral("Label1"))->font();
+    // 22 pixels of the 640-pixel design.
+    QVERIFY2(qAbs(font.pixelSize() * 640.0 / splash->width() - 22) < 1, qPrintable(QString::number(font.pixelSize())));
   }
 
   void seedsTheRandomGeneratorFromTheTimeOfDay() {

@@ -44,6 +44,10 @@ QString historyCsv(bool longText = false) {
   return text;
 }
 
+// Three events of one year: no question can be drawn.
+const QString kOneYearCsv =
+    QStringLiteral("h,,,,,,,\r\n1,1600,,,1,a,あ,\r\n1,1600,,,2,b,い,\r\n1,1600,,,3,c,う,\r\n");
+
 QStringList listTexts(const QListWidget *list) {
   QStringList out;
   for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
@@ -318,6 +322,67 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(endScreens, 1);
   }
 
+  // A box of the drill left open past the time-out (lowest time 60 s, so
+  // 300 s), with the clock ticking on behind it: no tick acts, so no record
+  // and no second screen.
+  void noTickActsBehindAnOpenBox_data() {
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("csv");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("問題を作れません") << 4 << kOneYearCsv << QStringLiteral("ミナトリ");
+    QTest::newRow("音声エラー") << 2 << historyCsv() << QStringLiteral("音声エラー");
+  }
+  void noTickActsBehindAnOpenBox() {
+    QFETCH(int, level);
+    QFETCH(QString, csv);
+    QFETCH(QString, title);
+    Run run;
+    run.clock.setAutoAdvanceMs(10);  // so that a completion behind the box would get through its wait
+    run.startTick = run.clock.tickMs();
+    run.messages.whileOpen = [&](const ShownMessage &) {
+      run.drill = run.app->windows().find<MainFrm>();
+      for (int i = 0; i < 4; ++i) {  // 400 s in all
+        run.clock.advanceMs(100'000);
+        run.drill->sTimer1Tick();
+      }
+    };
+    run.open(level, csv, 45, 60);
+    if (level == 2) {  // the sound fails from here on; the fourth failure in a row shows the box
+      run.tickAt(250);
+      run.audio.failAll = true;
+      for (int k = 1; k <= 3; ++k) dropText(run.box(k), run.entryOf(k));
+    }
+    QCOMPARE(run.messages.shown.size(), size_t(1));
+    QCOMPARE(run.messages.shown[0].title, title);
+    QCoreApplication::processEvents();  // the time-out judged once the box has closed
+    QCOMPARE(run.app->state().timedOut, qint16(0));
+    QVERIFY(!QFile::exists(resultsLogPath(run.app->state())));
+    QVERIFY(!run.app->windows().find<FrmSyuuryou>());
+    QVERIFY(!run.app->windows().find<MainFrm>());
+    // Back on the progress screen after the first box; the second ends the program.
+    QCOMPARE(run.app->windows().openWindows().size(), size_t(run.app->hasEnded() ? 0 : 1));
+  }
+
+  // Whatever box stands over a running attempt, its time is left out: the
+  // clock goes on from where it stood, and times out 300 s later counted
+  // without the box.
+  void theTimeABoxStandsOpenDoesNotCount() {
+    Run run;
+    run.clock.setAutoAdvanceMs(10);
+    run.startTick = run.clock.tickMs();
+    run.open(2, historyCsv(), 45, 60);
+    run.tickAt(250);
+    run.messages.whileOpen = [&](const ShownMessage &) { run.tickAt(650); };
+    run.app->messages().show(QStringLiteral("お知らせ"), QStringLiteral("ミナトリ"));
+    QCoreApplication::processEvents();  // judged once the box has closed
+    QVERIFY(run.app->windows().find<MainFrm>());  // the attempt goes on
+    QCOMPARE(run.child<QLabel>(QStringLiteral("sLabel10"))->text(), QStringLiteral("250"));
+    run.tickAt(400 + 299);
+    QCOMPARE(run.app->state().timedOut, qint16(0));
+    run.tickAt(400 + 300);
+    QCOMPARE(run.app->state().timedOut, qint16(1));
+  }
+
   void aPracticeTimeOutReturnsWithoutARecord() {
     Run run;
     run.startTick = run.clock.tickMs();
@@ -411,8 +476,7 @@ class MainFrmWindowTest : public QObject {
     QTest::addColumn<int>("level");
     QTest::addColumn<QString>("csv");
     QTest::addColumn<QString>("message");
-    // Three events of one year: no question can be drawn.
-    QTest::newRow("no question") << 4 << QStringLiteral("h,,,,,,,\r\n1,1600,,,1,a,あ,\r\n1,1600,,,2,b,い,\r\n1,1600,,,3,c,う,\r\n")
+    QTest::newRow("no question") << 4 << kOneYearCsv
                                  << QStringLiteral("問題を作れません\r\n");
     // No event of level group 1: the practice has no first card.
     QTest::newRow("no card") << 1 << QStringLiteral("h,,,,,,,\r\n2,1600,,,1,a,あ,\r\n") << QString();
@@ -422,7 +486,16 @@ class MainFrmWindowTest : public QObject {
     QFETCH(QString, csv);
     QFETCH(QString, message);
     Run run;
+    // A window of the program stands on the screen through the hand-over
+    // (the end of a practice shows the wait window first).
+    bool windowAtDrillClose = message.isEmpty();
+    run.messages.whileOpen = [&](const ShownMessage &) {
+      QObject::connect(run.app->windows().find<MainFrm>(), &Window::closed, [&] {
+        for (Window *w : run.app->windows().openWindows()) windowAtDrillClose |= w->isVisible();
+      });
+    };
     run.open(level, csv);
+    QVERIFY(windowAtDrillClose);
     if (message.isEmpty()) {
       QVERIFY(run.messages.shown.empty());
     } else {

@@ -84,9 +84,16 @@ class FrmSyuuryouWindowTest : public QObject {
     QVERIFY(run.shown("Command4"));
     saveScreenshot(run.end, QStringLiteral("frmsyuuryou"));
     QVERIFY(run.shown("Command5"));
-    // Enter presses the focused "メニューへ"; the wait window does not stay behind.
+    // Enter presses the focused "メニューへ"; the progress screen is there
+    // before the end screen goes, and the wait window does not stay behind.
     QCOMPARE(run.end->focusWidget(), run.end->findChild<QPushButton *>(QStringLiteral("Command4")));
+    bool progressShownAtClose = false;
+    QObject::connect(run.end, &Window::closed, [&] {
+      auto *progress = run.app->windows().find<seisekitime1>();
+      progressShownAtClose = progress && progress->isVisible();
+    });
     pressKey(run.end, Qt::Key_Return);
+    QVERIFY(progressShownAtClose);
     QVERIFY(!run.app->windows().find<FrmSyuuryou>());
     QVERIFY(run.app->windows().find<seisekitime1>());
     QVERIFY(!run.app->windows().find<BASEFRM>());

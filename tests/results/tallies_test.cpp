@@ -263,4 +263,44 @@ TEST_F(Log, AMissingFolderIsWaitedForFourTimesThenTheProgramEnds) {
   EXPECT_EQ(clock.pausedMs(), 3 * 5000);  // three waits between the four tries
 }
 
+// The loader's message for any other error: after the stage and the error,
+// each value of the list entry being filled after its label, in this order.
+TEST(LoaderErrorText, GivesEveryLabelledValueOfTheEntry) {
+  const LoadedRecord entry{45413, 0.5, 7, 2, 40};  // 1 May 2024, 12:00:00
+  const QString text =
+      loaderErrorText(5, RuntimeError(errc::DeviceIo, QStringLiteral("x")), 17, entry, QStringLiteral("/d/log.dat"));
+  const QString expected[] = {QStringLiteral("成績ランダムファイル表示 5 57 ") + runtimeErrorText(errc::DeviceIo) +
+                                  QStringLiteral(" 57\r\n"),
+                              QStringLiteral("/date 2024/05/01 "),
+                              QStringLiteral("/i=17 "),
+                              QStringLiteral("/time=12:00:00 "),
+                              QStringLiteral("/name= "),
+                              QStringLiteral("/Bangou=7 "),
+                              QStringLiteral("/level=2 "),
+                              QStringLiteral("/time=40 "),
+                              QStringLiteral("line 5\r\n"),
+                              QStringLiteral("/d/log.dat")};
+  qsizetype at = 0;
+  for (const QString &piece : expected) {
+    EXPECT_EQ(text.mid(at, piece.size()), piece) << text.toStdString();
+    at += piece.size();
+  }
+  EXPECT_EQ(at, text.size());
+}
+
+TEST_F(Log, AnUnreadableLogShowsTheLoadersMessageAndEndsTheProgram) {
+  add(7, 2, 40);
+  computeTallies(state, services());
+  // Something that opens but cannot be read as a file stands in the log's place.
+  QFile::remove(resultsLogPath(state));
+  ASSERT_TRUE(QDir().mkpath(resultsLogPath(state)));
+  EXPECT_THROW(computeTallies(state, services()), ProgramEndRequest);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  const QString &text = messages.shown[0].text;
+  EXPECT_TRUE(text.startsWith(QStringLiteral("成績ランダムファイル表示 5 "))) << text.toStdString();
+  // The list's first entry, as the last load filled it.
+  EXPECT_TRUE(text.contains(QStringLiteral("/i=1 /time=01:00:00 /name= /Bangou=7 /level=2 /time=40 line 5")))
+      << text.toStdString();
+}
+
 }  // namespace
