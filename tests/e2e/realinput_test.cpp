@@ -7,6 +7,13 @@
 // the windows the same way.
 //
 //   realinput_test <path of the minatori executable>
+//   realinput_test <minatori.exe of a Windows program folder> <menu stand-in .exe>
+//
+// Given a Windows build, the same road runs it under wine (WINEPREFIX from
+// the environment) on the same X server: the whole program folder is copied
+// into an installation under Japanese folder names, パスデータ.txt names the
+// data folder as Windows sees it (drive Z:), and the program menu is a
+// Windows stand-in that writes its arguments beside itself.
 //
 // The drill is made deterministic by a history table of three events, so
 // every question asks exactly those three and the candidate list holds only
@@ -56,6 +63,8 @@ using namespace minatori::test;
 namespace {
 
 QString g_program;          // the executable under test
+bool g_wine = false;        // a Windows program, run under wine
+QString g_menuStandIn;      // under wine: the Windows stand-in of the program menu
 QString g_display;          // ":N" of the X server started for the test
 QString g_xserverProblem;   // why there is no X server, when there is none
 
@@ -219,6 +228,23 @@ struct Xdo {
 
 void shortWait(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
 
+// An absolute host path as wine's drive Z: shows it.
+QString wineZPath(const QString &path) { return QStringLiteral("Z:") + QString(path).replace(u'/', u'\\'); }
+
+// Copies the files and folders in `from` into `to`, replacing files.
+void copyTree(const QString &from, const QString &to) {
+  QDir().mkpath(to);
+  for (const QFileInfo &entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+    const QString target = to + u'/' + entry.fileName();
+    if (entry.isDir()) {
+      copyTree(entry.filePath(), target);
+    } else {
+      QFile::remove(target);
+      QFile::copy(entry.filePath(), target);
+    }
+  }
+}
+
 // --- The installation -----------------------------------------------------
 
 // Three events for level group 1, centuries apart and one of each category,
@@ -275,7 +301,7 @@ const QPoint kCriteriaButton(612 + 202 + 90, 84 + 78 + 15);
 
 class RealInputTest : public ::testing::Test {
  protected:
-  TestInstallation inst;
+  TestInstallation inst{g_wine ? QStringLiteral("みなと 塾/共有 フォルダ") : QString()};
   Xdo xdo;
   QProcess program;
   Question question;  // where the three boxes are
@@ -284,7 +310,8 @@ class RealInputTest : public ::testing::Test {
     ASSERT_TRUE(g_xserverProblem.isEmpty()) << g_xserverProblem.toStdString();
     ASSERT_FALSE(xdo.program.isEmpty()) << "xdotool is not installed (tools/install-deps.sh installs it)";
     ASSERT_FALSE(g_program.isEmpty()) << "usage: realinput_test <minatori executable>";
-    ASSERT_TRUE(QFileInfo(g_program).isExecutable()) << g_program.toStdString();
+    ASSERT_TRUE(g_wine || QFileInfo(g_program).isExecutable()) << g_program.toStdString();
+    ASSERT_TRUE(!g_wine || QFileInfo::exists(g_menuStandIn)) << "usage: realinput_test <minatori.exe> <menu stand-in .exe>";
 
     // The tree with the built program and the generated sounds, so every
     // sound the drill plays is found.
@@ -292,6 +319,15 @@ class RealInputTest : public ::testing::Test {
     layout.executable = g_program;
     layout.soundSources << QStringLiteral(MINATORI_DEMO_SOUNDS);
     installation::layOut(layout);
+    if (g_wine) {
+      // The DLLs and plugin folders beside the program, and the data folder
+      // in the form a Windows PC's パスデータ.txt gives it.
+      copyTree(QFileInfo(g_program).absolutePath(), inst.programFolder());
+      ASSERT_TRUE(QFile::exists(inst.programFolder() + QStringLiteral("/minatori.exe")));
+      QFile pathFile(inst.rootFolder() + QStringLiteral("パスデータ.txt"));
+      ASSERT_TRUE(pathFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      pathFile.write(installation::pathFileBytes(wineZPath(inst.dataFolder())));
+    }
 
     TestInstallation::writeCp932(inst.contentFolder() + QString::fromUtf16(kHistoryFileName), historyCsv());
     TestInstallation::writeCp932(inst.dataFolder() + QStringLiteral("新名簿.txt"), kRosterText);
@@ -308,6 +344,7 @@ class RealInputTest : public ::testing::Test {
     // Also when the program has ended: its output tells why.
     if (HasFailure()) report();
     if (program.state() != QProcess::NotRunning) {
+      if (g_wine) kill(-static_cast<pid_t>(program.processId()), SIGKILL);
       program.kill();
       program.waitForFinished(5000);
     }
@@ -350,6 +387,10 @@ class RealInputTest : public ::testing::Test {
 
   void writeLauncher() {
     ASSERT_TRUE(QDir().mkpath(inst.rootFolder() + QStringLiteral("起動")));
+    if (g_wine) {
+      ASSERT_TRUE(QFile::copy(g_menuStandIn, launcherPath()));
+      return;
+    }
     QFile f(launcherPath());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(kLauncherScript);
@@ -362,13 +403,19 @@ class RealInputTest : public ::testing::Test {
     QProcessEnvironment env = displayEnvironment();
     // Sounds go to no device and take no time.
     env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
-    env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), QStringLiteral("/dev/null"));
+    env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), g_wine ? QStringLiteral("NUL") : QStringLiteral("/dev/null"));
     env.insert(QStringLiteral("SDL_DISKAUDIODELAY"), QStringLiteral("0"));
     for (const QString &setting : extraEnvironment_) env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::MergedChannels);
     program.setWorkingDirectory(inst.rootFolder());
-    program.start(inst.programFolder() + QStringLiteral("/minatori"), {});
+    // Under wine the program is a grandchild of the wrapper: a session of its
+    // own lets TearDown end the whole group by the wrapper's id.
+    if (g_wine)
+      program.start(QStringLiteral("setsid"), {QStringLiteral(MINATORI_SOURCE_DIR "/tools/windows/wine-run.sh"),
+                                               inst.programFolder() + QStringLiteral("/minatori.exe")});
+    else
+      program.start(inst.programFolder() + QStringLiteral("/minatori"), {});
     ASSERT_TRUE(program.waitForStarted(10000)) << program.errorString().toStdString();
   }
 
@@ -398,12 +445,30 @@ class RealInputTest : public ::testing::Test {
     t.start();
     while (t.elapsed() < seconds * 1000LL) {
       if (previous.isEmpty() || !xdo.visibleWindows().contains(previous))
-        if (QString id = shownWindow(caption); !id.isEmpty() && id != previous) return id;
+        if (QString id = shownWindow(caption); !id.isEmpty() && id != previous) {
+          screenshot(caption);
+          return id;
+        }
       if (programEnded()) return {};
       shortWait(50);
     }
     return {};
   }
+  // With MINATORI_E2E_SCREENSHOTS naming a folder, a picture of the screen
+  // each time a window has shown, numbered in order: to look at.
+  void screenshot(const QString &caption) {
+    const QString folder = qEnvironmentVariable("MINATORI_E2E_SCREENSHOTS");
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (folder.isEmpty() || !screen) return;
+    shortWait(500);  // drawn, not only mapped
+    QDir().mkpath(folder);
+    const QString name = QStringLiteral("%1-%2-%3.png")
+                             .arg(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                             .arg(++screenshots_, 2, 10, QLatin1Char('0'))
+                             .arg(caption);
+    screen->grabWindow(0).save(folder + u'/' + name);
+  }
+  int screenshots_ = 0;
   // Repeats an input on `previous` until the window with `caption` has taken
   // over: a screen that is still being set up ignores input.
   QString inputUntilWindow(const std::function<void()> &input, const QString &previous, const QString &caption,
@@ -678,6 +743,8 @@ TEST_F(RealInputTest, atAnotherScaleTheDragsLandOnTheirBoxes) {
 int main(int argc, char **argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (argc > 1) g_program = QString::fromLocal8Bit(argv[1]);
+  g_wine = g_program.endsWith(QLatin1String(".exe"));
+  if (argc > 2) g_menuStandIn = QString::fromLocal8Bit(argv[2]);
   XServer server;
   g_display = server.display();
   std::unique_ptr<QCoreApplication> app;
