@@ -179,15 +179,17 @@ struct Xdo {
   void key(const QString &name) const { must({QStringLiteral("key"), name}); }
   // Press, move in small steps, release: the list starts its drag on the press.
   void drag(QPoint from, QPoint to) const {
+    const QString pause = QStringLiteral("0.05");
+    const QString step = QStringLiteral("0.02");
     QStringList args{QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
-                     QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.05")};
+                     QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), pause};
     constexpr int kSteps = 12;
     for (int i = 1; i <= kSteps; ++i) {
       const QPoint p = from + (to - from) * i / kSteps;
       args << QStringLiteral("mousemove") << QString::number(p.x()) << QString::number(p.y()) << QStringLiteral("sleep")
-           << QStringLiteral("0.02");
+           << step;
     }
-    args << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mouseup") << QStringLiteral("1");
+    args << QStringLiteral("sleep") << pause << QStringLiteral("mouseup") << QStringLiteral("1");
     must(args);
   }
 
@@ -275,7 +277,9 @@ constexpr int kTeacherRow = 4;
 const QString kPassword = QStringLiteral("hikari");
 
 // Level 2's lowest time: the drill times out after five times this.
-constexpr int kLowestTime = 4;
+// Under wine each drag takes longer (its drag loop polls), so the attempt
+// gets more time there.
+int lowestTime() { return g_wine ? 10 : 4; }
 
 // The stand-in program menu writes its argument count and arguments beside itself.
 const QByteArray kLauncherScript =
@@ -375,8 +379,8 @@ class RealInputTest : public ::testing::Test {
     ASSERT_GT(lines.size(), 3);
     // Line 3 holds level 2: target time, lowest time, then the rest as the demo has them.
     QList<QByteArray> fields = lines[2].split(',');
-    fields[0] = QByteArray::number(kLowestTime - 1);
-    fields[1] = QByteArray::number(kLowestTime);
+    fields[0] = QByteArray::number(lowestTime() - 1);
+    fields[1] = QByteArray::number(lowestTime());
     lines[2] = fields.join(',');
     QFile out(path);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -405,6 +409,12 @@ class RealInputTest : public ::testing::Test {
     env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
     env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), g_wine ? QStringLiteral("NUL") : QStringLiteral("/dev/null"));
     env.insert(QStringLiteral("SDL_DISKAUDIODELAY"), QStringLiteral("0"));
+    // The unpacked program folder must hold every DLL the program needs, and
+    // the program uses its own Windows platform plugin under wine.
+    if (g_wine) {
+      env.insert(QStringLiteral("MINATORI_WINE_PACKED"), QStringLiteral("1"));
+      env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    }
     for (const QString &setting : extraEnvironment_) env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::MergedChannels);
@@ -424,7 +434,11 @@ class RealInputTest : public ::testing::Test {
   QPoint at(QPoint window, QPoint design) const {
     return window + QPoint(qRound(design.x() * scale_), qRound(design.y() * scale_));
   }
-  double scale_ = 1.0;
+  // On Windows the program keeps room for a title bar (40 pixels) in the
+  // screen's work area, so on the test's 1024 x 768 screen it shrinks its
+  // windows to fit 728 pixels; wine on a bare X server draws no frame, so
+  // the X window is the client area.
+  double scale_ = g_wine ? (768.0 - 40) / 768 : 1.0;
   QStringList extraEnvironment_;  // NAME=value for the program
 
   // Whether the program has ended; no event loop runs here to notice it.
@@ -520,7 +534,9 @@ class RealInputTest : public ::testing::Test {
     if (progress.isEmpty()) return {};
     const QString drill = inputUntilWindow(key("2"), progress, QStringLiteral("Vantora"));
     EXPECT_FALSE(drill.isEmpty()) << "level 2 did not start";
-    shortWait(300);
+    // Under wine a drag started while the new window still settles is lost
+    // and its drop lands with the next drag.
+    shortWait(g_wine ? 1500 : 300);
     return drill;
   }
   std::function<void()> key(const char *k) {
@@ -555,7 +571,7 @@ class RealInputTest : public ::testing::Test {
   void dropFirstRow(QPoint window, int box) {
     step(QStringLiteral("first row onto box %1").arg(box));
     xdo.drag(firstRow(window), boxCentre(window, box));
-    shortWait(150);
+    shortWait(g_wine ? 900 : 150);
   }
   // Names the input about to be made, for a failure report, and reports
   // when the program ended after the one before.
@@ -578,7 +594,9 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   // 3. Question 1: event 1 right; then event 2, now the first row, on box 3
   // is wrong. O.K. puts every box back to "?" and every event in the list.
   dropFirstRow(at, 1);
+  screenshot(QStringLiteral("a right drop"));
   dropFirstRow(at, 3);
+  screenshot(QStringLiteral("a wrong drop corrected"));
   step(QStringLiteral("O.K. of the correction"));
   xdo.click(correctionOk(at, 3));
   shortWait(150);
@@ -613,7 +631,7 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   // 5. Level 2 again, left alone until it times out.
   const QString drill2 = inputUntilWindow(key("2"), progress2, QStringLiteral("Vantora"));
   ASSERT_FALSE(drill2.isEmpty()) << "level 2 did not start again";
-  const QString end2 = waitForWindow(QStringLiteral("終了"), drill2, 5 * kLowestTime + 15);
+  const QString end2 = waitForWindow(QStringLiteral("終了"), drill2, 5 * lowestTime() + 15);
   ASSERT_FALSE(end2.isEmpty()) << "the second attempt did not time out";
   // "メニューへ" has the focus once it shows (after half a second; a timed-out
   // attempt plays no sound): Enter presses it.
@@ -665,7 +683,7 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   const Seisekikiroku second = decodeRecord(bytes.constData() + kResultRecordSize);
   // Answered before the time-out, in whole seconds.
   EXPECT_GE(first.resultTime, 1);
-  EXPECT_LT(first.resultTime, 5 * kLowestTime);
+  EXPECT_LT(first.resultTime, 5 * lowestTime());
   EXPECT_EQ(second.resultTime, 99999);
   RecordProperty("answeredInSeconds", first.resultTime);
 }
@@ -733,7 +751,7 @@ TEST_F(RealInputTest, atAnotherScaleTheDragsLandOnTheirBoxes) {
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   const QByteArray bytes = log.readAll();
   ASSERT_EQ(bytes.size(), kResultRecordSize);
-  EXPECT_LT(decodeRecord(bytes.constData()).resultTime, 5 * kLowestTime);  // answered, not timed out
+  EXPECT_LT(decodeRecord(bytes.constData()).resultTime, 5 * lowestTime());  // answered, not timed out
   program.kill();
   program.waitForFinished(5000);
 }

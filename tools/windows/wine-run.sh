@@ -34,6 +34,16 @@ if [ ! -d "$fonts" ]; then
 fi
 export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-$(windows_path "$fonts")}
 
+# A program of the build folder finds its DLLs where they were built: Qt,
+# SDL and the compiler's runtime. A packed program has them beside it and
+# must find them there alone: MINATORI_WINE_PACKED=1 says so.
+if [ "${MINATORI_WINE_PACKED:-0}" != 1 ]; then
+  runtime=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")
+  winpthread=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libwinpthread-1.dll)")
+  dll_path="$(windows_path "$QT_PREFIX/bin");$(windows_path "$SDL_PREFIX/bin");$(windows_path "$runtime");$(windows_path "$winpthread")"
+  export WINEPATH=${WINEPATH:+$WINEPATH;}$dll_path
+fi
+
 if [ ! -e "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
   wineserver -w || true
