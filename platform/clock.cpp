@@ -1,16 +1,11 @@
 #include "platform/clock.h"
 
-#include <unicode/calendar.h>
-#include <unicode/locid.h>
-#include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
-
 #include <QElapsedTimer>
-#include <algorithm>
 #include <QThread>
+#include <algorithm>
 #include <cmath>
-#include <memory>
 
+#include "platform/era.h"
 #include "platform/events.h"
 
 namespace minatori {
@@ -73,33 +68,15 @@ QString timeOfDayText(double dayFraction) {
 }
 
 QString eraDateText(const QDate &date) {
-  // ICU supplies the era and the year within it; the rest is plain arithmetic.
   // The year is written as a number (1 for the first year of an era), as the
   // classroom machines always have.
-  UErrorCode status = U_ZERO_ERROR;
-  const icu::Locale locale("ja_JP@calendar=japanese");
-  std::unique_ptr<icu::Calendar> cal(
-      icu::Calendar::createInstance(icu::TimeZone::getGMT()->clone(), locale, status));
-  icu::SimpleDateFormat eraFormat(icu::UnicodeString::fromUTF8("GGGG"), locale, status);
-  if (U_FAILURE(status) || !cal) return shortDateText(date);
-  eraFormat.setTimeZone(*icu::TimeZone::getGMT());
-  cal->clear();
-  cal->set(UCAL_EXTENDED_YEAR, date.year());
-  cal->set(UCAL_MONTH, date.month() - 1);
-  cal->set(UCAL_DATE, date.day());
-  const UDate when = cal->getTime(status);
-  const int eraYear = cal->get(UCAL_YEAR, status);
-  if (U_FAILURE(status)) return shortDateText(date);
-  icu::UnicodeString era;
-  eraFormat.format(when, era);
-  std::string eraUtf8;
-  era.toUTF8String(eraUtf8);
-
+  const std::optional<EraYear> era = eraOf(date);
+  if (!era) return shortDateText(date);
   static const char16_t kWeekdays[] = u"月火水木金土日";  // Qt: Monday = 1
   const QChar weekday(kWeekdays[date.dayOfWeek() - 1]);
   return QStringLiteral("%1%2年 %3月 %4日（%5）")
-      .arg(QString::fromStdString(eraUtf8))
-      .arg(eraYear)
+      .arg(era->era)
+      .arg(era->year)
       .arg(date.month())
       .arg(date.day(), 2, 10, QLatin1Char('0'))
       .arg(weekday);

@@ -2,9 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <algorithm>
-#include <memory>
 
 #include "platform/twips.h"
 
@@ -27,24 +25,9 @@ double designScale(const StartScreen &screen) {
 }
 
 std::optional<double> applyDesignScale(const char *programPath) {
-  StartScreen screen;
-  {
-    int argc = 1;
-    char *argv[] = {const_cast<char *>(programPath), nullptr};
-    const auto probe = std::make_unique<QGuiApplication>(argc, argv);
-    const QString platform = QGuiApplication::platformName();
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    if (!primary || platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return std::nullopt;
-    screen.geometry = primary->geometry();
-    screen.available = primary->availableGeometry();
-#ifdef Q_OS_WIN
-    screen.framed = true;
-#else
-    // A desktop that keeps room for its panels runs a window manager, which
-    // frames windows; a bare X server (a test's) does neither.
-    screen.framed = screen.available != screen.geometry;
-#endif
-  }
+  const std::optional<StartScreen> measured = measureStartScreen(programPath);
+  if (!measured) return std::nullopt;
+  const StartScreen &screen = *measured;
   const double factor = designScale(screen);
   if (factor > 1) {
     const double given = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble() : 0;

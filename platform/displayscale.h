@@ -37,8 +37,13 @@ struct StartScreen {
 // have one) inside the available area, as large as fits.
 double designScale(const StartScreen &screen);
 
-// Measures the start screen with a short-lived application object of the
-// toolkit and applies designScale(): above 1 through QT_SCALE_FACTOR
+// The start screen, measured before the application object exists; nothing
+// on platforms without a screen (offscreen, minimal). One source per system:
+// displayscale_posix.cpp asks a short-lived application object of the
+// toolkit, displayscale_windows.cpp asks the system.
+std::optional<StartScreen> measureStartScreen(const char *programPath);
+
+// Measures the start screen and applies designScale(): above 1 through QT_SCALE_FACTOR
 // (multiplying any factor already given there), below 1 as the layout scale.
 // Does nothing on platforms without a screen (offscreen, minimal). Returns
 // the factor.

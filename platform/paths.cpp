@@ -1,15 +1,9 @@
 #include "platform/paths.h"
 
-#include <QCoreApplication>
-#include <QDir>
+// What differs between the systems (the separator, drive roots, the
+// program's folder) is in paths_posix.cpp and paths_windows.cpp.
 
 namespace minatori::paths {
-
-#ifdef Q_OS_WIN
-QChar separator() { return u'\\'; }
-#else
-QChar separator() { return u'/'; }
-#endif
 
 QString parentStep() { return QStringLiteral("..") + separator(); }
 
@@ -24,19 +18,10 @@ QString lastComponent(const QString &folder) {
   return f.mid(f.lastIndexOf(separator()) + 1);
 }
 
-QString driveRoot(const QString &path) {
-  const qsizetype i = path.indexOf(separator());
-  return i < 0 ? QString() : path.left(i + 1);
-}
-
 QString fromWindowsRelative(const QString &relative) {
   QString r = relative;
   r.replace(u'\\', separator());
   return r;
-}
-
-QString programFolder() {
-  return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }
 
 }  // namespace minatori::paths

@@ -1,18 +1,34 @@
 #include "platform/process.h"
 
-#include <QFileInfo>
-#include <QProcess>
-
 namespace minatori {
 
-QString startProgramDetached(const QString &program, const QStringList &arguments) {
-  if (!QFileInfo::exists(program)) return QStringLiteral("ファイルが見つかりません。");
-  QProcess process;
-  process.setProgram(program);
-  process.setArguments(arguments);
-  process.setWorkingDirectory(QFileInfo(program).absolutePath());
-  if (process.startDetached()) return {};
-  return process.errorString();
+namespace {
+QString quotedArgument(const QString &arg) {
+  if (!arg.isEmpty() && !arg.contains(u' ') && !arg.contains(u'\t') && !arg.contains(u'"')) return arg;
+  QString out = QStringLiteral("\"");
+  qsizetype backslashes = 0;
+  for (const QChar c : arg) {
+    if (c == u'\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == u'"') out += QString(backslashes * 2 + 1, u'\\');  // each doubled, then the quote escaped
+    else out += QString(backslashes, u'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out += QString(backslashes * 2, u'\\');  // before the closing quote
+  out += u'"';
+  return out;
+}
+}  // namespace
+
+QString windowsCommandLine(const QString &program, const QStringList &arguments) {
+  // The program name is parsed by other rules (no escapes: up to the next
+  // quote), and a Windows path holds no quote, so it is only ever enclosed.
+  QString line = u'"' + program + u'"';
+  for (const QString &arg : arguments) line += u' ' + quotedArgument(arg);
+  return line;
 }
 
 }  // namespace minatori

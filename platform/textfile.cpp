@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QSaveFile>
 #include <QStringDecoder>
-#include <QStringEncoder>
 
+#include "platform/cp932.h"
 #include "platform/runtimeerror.h"
 
 namespace minatori {
@@ -17,7 +17,6 @@ bool isCp932LeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-// A lone lead byte at the very end decodes to nothing without an error flag.
 bool endsInLoneLeadByte(const QByteArray &bytes) {
   qsizetype i = 0;
   const qsizetype n = bytes.size();
@@ -77,22 +76,25 @@ QString decodeCp932(const QByteArray &bytes, const QString &file) {
     throw RuntimeError(errc::BadTextEncoding, file,
                        QStringLiteral("(UTF-8 で保存されています。メモ帳の「名前を付けて保存」で文字コードを"
                                       "「ANSI」(Shift-JIS) にして保存し直してください)"));
-  QStringDecoder decoder("windows-31j");
-  QString text = decoder.decode(bytes);
-  if (decoder.hasError() || endsInLoneLeadByte(bytes))
-    throw RuntimeError(errc::BadTextEncoding, file);
-  return text;
+  // A lone lead byte at the very end is dropped by some converters without
+  // an error: it is checked here, the same on every system.
+  std::optional<QString> text = cp932::systemDecode(bytes);
+  if (!text || endsInLoneLeadByte(bytes)) throw RuntimeError(errc::BadTextEncoding, file);
+  return *std::move(text);
+}
+
+std::optional<QByteArray> tryEncodeCp932(const QString &text) {
+  QString mapped = text;
+  for (QChar &c : mapped) c = mapLookAlike(c);
+  return cp932::systemEncode(mapped);
 }
 
 QByteArray encodeCp932(const QString &text, const QString &file) {
-  QString mapped = text;
-  for (QChar &c : mapped) c = mapLookAlike(c);
-  QStringEncoder encoder("windows-31j");
-  QByteArray bytes = encoder.encode(mapped);
-  if (encoder.hasError())
+  std::optional<QByteArray> bytes = tryEncodeCp932(text);
+  if (!bytes)
     throw RuntimeError(errc::BadTextEncoding, file,
                        QStringLiteral("(Shift-JIS で書けない文字があります)"));
-  return bytes;
+  return *std::move(bytes);
 }
 
 QByteArray readWholeFile(const QString &path) {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace minatori {
 
@@ -17,6 +18,8 @@ QString decodeCp932(const QByteArray &bytes, const QString &file);
 // Throws RuntimeError(BadTextEncoding) naming `file` for a character with no
 // code page 932 form, so that nothing is silently written as garbage.
 QByteArray encodeCp932(const QString &text, const QString &file);
+// The same without the error: nothing for a character with no code page 932 form.
+std::optional<QByteArray> tryEncodeCp932(const QString &text);
 
 // The whole content of a file. Throws RuntimeError: FileNotFound, PathNotFound
 // when its folder is missing, PermissionDenied when it cannot be read.

@@ -20,6 +20,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/fonts.h"
 #include "progress/rankings.h"
 #include "results/seisekikiroku.h"
 
@@ -52,7 +53,7 @@ struct SheetTarget {
   double twipsPerDot = 15;   // line widths count in dots: screen pixels or printer dots
   bool printer = false;
   int fontSize = kSheetBaseFontSize;  // points; the printer always uses 6
-  QString fontFamily = QStringLiteral("IPAGothic");
+  QString fontFamily = gothicFamily();
   // Starts the next page of a printer target. Unset: the painter's paged
   // device (QPrinter, QPdfWriter) turns its page. A preview that draws each
   // page on its own image sets it to move the painter on to the next image.

@@ -1,8 +1,9 @@
 #include "results/seisekikiroku.h"
 
-#include <QStringEncoder>
 #include <QtEndian>
 #include <cstring>
+
+#include "platform/textfile.h"
 
 namespace minatori {
 
@@ -39,14 +40,17 @@ Seisekikiroku decodeRecord(const char *p) {
 
 namespace {
 
-// Five bytes of code page 932: cut at a character boundary, padded with spaces.
+// Five bytes of code page 932: cut at a character boundary, padded with
+// spaces. A character with no code page 932 form ends the text there too,
+// rather than leaving bytes another program would misread.
 std::array<char, 5> fiveBytes(const QString &text) {
   std::array<char, 5> out;
   out.fill(' ');
-  QStringEncoder encoder("windows-31j");
   size_t used = 0;
   for (const QChar c : text) {
-    const QByteArray b = encoder.encode(QString(c));
+    const std::optional<QByteArray> encoded = tryEncodeCp932(QString(c));
+    if (!encoded) break;
+    const QByteArray &b = *encoded;
     if (used + static_cast<size_t>(b.size()) > out.size()) break;
     std::memcpy(out.data() + used, b.constData(), static_cast<size_t>(b.size()));
     used += static_cast<size_t>(b.size());

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the program and its tests need, only those missing.
+# Installs the Debian packages the program and its tests need, only those
+# missing; given package names, installs those instead (only those missing).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   xvfb xauth xdotool libx11-dev
   clang libclang-rt-14-dev
 )
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

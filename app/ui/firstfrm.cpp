@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/displayscale.h"
 #include "platform/events.h"
+#include "platform/fonts.h"
 #include "platform/random.h"
 #include "platform/twips.h"
 
@@ -66,7 +67,7 @@ QPixmap drawSplashPicture(const QString &title) {
     const int x = 560;
     p.setPen(QPen(QColor(255, 240, 210, 200), 3));
     p.drawLine(x, 40, x, 330);
-    QFont ageFont(QStringLiteral("IPAMincho"));
+    QFont ageFont(minchoFamily());
     ageFont.setPixelSize(15);
     p.setFont(ageFont);
     for (int i = 0; i < ages.size(); ++i) {
@@ -79,7 +80,7 @@ QPixmap drawSplashPicture(const QString &title) {
     }
 
     // Title and subtitle.
-    QFont titleFont(QStringLiteral("IPAMincho"));
+    QFont titleFont(minchoFamily());
     titleFont.setPixelSize(84);
     titleFont.setBold(true);
     p.setFont(titleFont);
@@ -87,7 +88,7 @@ QPixmap drawSplashPicture(const QString &title) {
     p.drawText(QRect(44, 64, 480, 110), Qt::AlignLeft | Qt::AlignVCenter, title);
     p.setPen(QColor(255, 248, 236));
     p.drawText(QRect(40, 60, 480, 110), Qt::AlignLeft | Qt::AlignVCenter, title);
-    QFont subFont(QStringLiteral("IPAGothic"));
+    QFont subFont(gothicFamily());
     subFont.setPixelSize(22);
     p.setFont(subFont);
     p.setPen(QColor(255, 230, 190));
@@ -108,7 +109,7 @@ Firstfrm::Firstfrm(Application &app) : Window(app) {
   dateLabel_->setObjectName(QStringLiteral("Label1"));
   dateLabel_->setGeometry(designRect(40, 414, 560, 40));
   dateLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  QFont f(QStringLiteral("IPAGothic"));
+  QFont f(gothicFamily());
   f.setPixelSize(dpx(22));
   dateLabel_->setFont(f);
   dateLabel_->setStyleSheet(QStringLiteral("color: rgb(255, 248, 236); background: transparent;"));

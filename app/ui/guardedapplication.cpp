@@ -3,6 +3,7 @@
 #include <QFont>
 
 #include "app/ui/application.h"
+#include "platform/fonts.h"
 #include "platform/twips.h"
 
 namespace minatori {
@@ -19,7 +20,7 @@ bool GuardedApplication::notify(QObject *receiver, QEvent *event) {
 }
 
 void applyProgramFonts(QApplication &app) {
-  QFont font(QStringLiteral("IPAGothic"));
+  QFont font(gothicFamily());
   font.setPointSizeF(designPoints(11));
   app.setFont(font);
 }

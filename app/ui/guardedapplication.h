@@ -13,7 +13,7 @@ class GuardedApplication : public QApplication {
   bool notify(QObject *receiver, QEvent *event) override;
 };
 
-// The program's fonts: IPAGothic for the screens.
+// The program's screen font (platform/fonts.h chooses it).
 void applyProgramFonts(QApplication &app);
 
 }  // namespace minatori

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 
 #include "drill/practice.h"
+#include "platform/fonts.h"
 #include "platform/twips.h"
 
 namespace minatori {
@@ -17,7 +18,7 @@ PracticePanel::PracticePanel(QWidget *parent) : QFrame(parent) {
   setPalette(p);
   setAutoFillBackground(true);
 
-  QFont big(QStringLiteral("IPAGothic"));
+  QFont big(gothicFamily());
   big.setPointSizeF(designPoints(72));
   for (int i = 0; i < 2; ++i) {
     auto *card = new QLabel(this);
@@ -28,7 +29,7 @@ PracticePanel::PracticePanel(QWidget *parent) : QFrame(parent) {
     card->setGeometry(designRect(40, 30 + i * 190, 944, 170));
     cardLabels[static_cast<size_t>(i)] = card;
   }
-  QFont buttonFont(QStringLiteral("IPAGothic"));
+  QFont buttonFont(gothicFamily());
   buttonFont.setPointSizeF(designPoints(18));
   learnt = new QPushButton(QStringLiteral("覚えた"), this);
   learnt->setObjectName(QStringLiteral("Command10"));

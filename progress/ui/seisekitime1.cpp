@@ -23,6 +23,7 @@
 #include "platform/clock.h"
 #include "platform/displayscale.h"
 #include "platform/events.h"
+#include "platform/fonts.h"
 #include "platform/messageboxes.h"
 #include "platform/printing.h"
 #include "platform/twips.h"
@@ -70,7 +71,7 @@ W *named(W *w, const QString &name) {
 seisekitime1::seisekitime1(Application &app) : Window(app) {
   setWindowTitle(QStringLiteral("vantora"));
   setFixedSize(dpx(kDesignWidth), dpx(kDesignHeight));
-  const QFont base(QStringLiteral("IPAGothic"));
+  const QFont base(gothicFamily());
 
   title_ = named(new QLabel(this), QStringLiteral("Label11"));
   title_->setGeometry(designRect(8, 4, 300, 44));
@@ -158,7 +159,7 @@ void seisekitime1::Column::hideStatistics() const {
 }
 
 seisekitime1::Column seisekitime1::makeColumn(int i) {
-  const QFont base(QStringLiteral("IPAGothic"));
+  const QFont base(gothicFamily());
   auto label = [&](const char *name, const QColor &colour, double pointSize = 10) {
     auto *l = named(new QLabel(this), QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i));
     l->setFont(sized(base, pointSize));
@@ -370,7 +371,7 @@ void seisekitime1::activate() {
   student_->setText(s.studentGradeLabel + u' ' + trimBlanks(s.studentName));
   school_->setText(s.schoolName + u':' + QString::number(st));
   title_->setText(s.programTitle);
-  title_->setFont(sized(QFont(QStringLiteral("IPAGothic")), s.programTitle.size() > 9 ? 20 : 24, true));
+  title_->setFont(sized(QFont(gothicFamily()), s.programTitle.size() > 9 ? 20 : 24, true));
 
   if (s.firstVisibleLevel == 0 || s.firstVisibleLevel > scroll_->maximum()) s.firstVisibleLevel = 1;
   {

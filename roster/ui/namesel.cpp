@@ -15,6 +15,7 @@
 #include "app/ui/programicon.h"
 #include "platform/clock.h"
 #include "platform/events.h"
+#include "platform/fonts.h"
 #include "platform/messageboxes.h"
 #include "platform/process.h"
 #include "platform/random.h"
@@ -58,18 +59,18 @@ namesel::namesel(Application &app) : Window(app) {
   devMarker_ = new QLabel(QStringLiteral("開発中"), this);
   devMarker_->setObjectName(QStringLiteral("Label5"));
   devMarker_->setGeometry(designRect(700, 20, 200, 40));
-  devMarker_->setFont(fontOf(QStringLiteral("IPAGothic"), 20, true));
+  devMarker_->setFont(fontOf(gothicFamily(), 20, true));
   devMarker_->setStyleSheet(QStringLiteral("color: red;"));
 
   selectedName_ = new QLabel(kChooseName, this);
   selectedName_->setObjectName(QStringLiteral("Label1"));
   selectedName_->setGeometry(designRect(12, 84, 700, 70));
-  selectedName_->setFont(fontOf(QStringLiteral("IPAMincho"), 39.75));
+  selectedName_->setFont(fontOf(minchoFamily(), 39.75));
 
   ok_ = new QPushButton(QStringLiteral("O.K."), this);
   ok_->setObjectName(QStringLiteral("Command1"));
   ok_->setGeometry(designRect(724, 88, 120, 60));
-  ok_->setFont(fontOf(QStringLiteral("IPAGothic"), 20, true));
+  ok_->setFont(fontOf(gothicFamily(), 20, true));
   connect(ok_, &QPushButton::clicked, this, &namesel::confirmStudent);
 
   toMenu_ = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), this);
@@ -101,9 +102,9 @@ namesel::namesel(Application &app) : Window(app) {
   names_ = new QListWidget(this);
   names_->setObjectName(QStringLiteral("List1"));
   names_->setGeometry(twips(90), twips(2790), twips(15090), twips(8295));
-  // IPAGothic is fixed-pitch (a full-width character is two half-widths), so
+  // The gothic family is fixed-pitch (a full-width character is two half-widths), so
   // the full-width fills line the figures up in columns.
-  names_->setFont(fontOf(QStringLiteral("IPAGothic"), 14.25));
+  names_->setFont(fontOf(gothicFamily(), 14.25));
   names_->setStyleSheet(QStringLiteral("QListWidget { background-color: rgb(192, 255, 255); }"));
   // Three columns: the rows run down the first, then the second and the third.
   names_->setFlow(QListView::TopToBottom);
@@ -124,7 +125,7 @@ namesel::namesel(Application &app) : Window(app) {
   waitText->setObjectName(QStringLiteral("Label19"));
   waitText->setGeometry(waitPanel_->rect());
   waitText->setAlignment(Qt::AlignCenter);
-  waitText->setFont(fontOf(QStringLiteral("IPAGothic"), 24));
+  waitText->setFont(fontOf(gothicFamily(), 24));
 
   // Keys "1" and "0" are seen before the control that has the focus.
   qApp->installEventFilter(this);
@@ -147,7 +148,7 @@ void namesel::load() {
   app().random().seed(app().clock().timeOfDay());
   show();
   名簿表示();
-  title_->setFont(fontOf(QStringLiteral("IPAGothic"), 48, true));
+  title_->setFont(fontOf(gothicFamily(), 48, true));
   title_->setText(s.programTitle);
   names_->setCurrentRow(0);
   letPendingMessagesRun();

@@ -15,6 +15,7 @@
 #include "app/programstate.h"
 #include "app/ui/application.h"
 #include "platform/clock.h"
+#include "platform/fonts.h"
 #include "platform/messageboxes.h"
 #include "platform/runtimeerror.h"
 #include "platform/twips.h"
@@ -30,7 +31,7 @@ namespace {
 constexpr int kRecordNumberRole = Qt::UserRole;
 
 QFont sized(double pointSize, bool bold = false) {
-  QFont f(QStringLiteral("IPAGothic"));
+  QFont f(gothicFamily());
   f.setPointSizeF(designPoints(pointSize));
   f.setBold(bold);
   return f;
@@ -111,7 +112,7 @@ FrmData::FrmData(Application &app) : Window(app) {
   model_ = new RecordListModel(this);
   list_ = named(new QListView(this), QStringLiteral("List1"));
   list_->setGeometry(designRect(16, 52, 700, 700));
-  // IPAGothic is fixed-pitch, a full-width character two half-widths wide,
+  // The gothic family is fixed-pitch, a full-width character two half-widths wide,
   // so the fields of the lines stand in columns.
   list_->setFont(sized(12));
   list_->setUniformItemSizes(true);

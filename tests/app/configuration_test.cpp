@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "app/programstate.h"
+#include "platform/paths.h"
 #include "platform/runtimeerror.h"
 #include "tests/support/testinstallation.h"
 
@@ -47,6 +48,13 @@ TEST(SeasonColour, FollowsTheMonth) {
   for (const auto &[month, colour] : table) EXPECT_EQ(seasonColorForMonth(month), colour) << month;
 }
 
+// A POSIX path of the table in this platform's form: on Windows with its
+// separators and on drive C:.
+QString onThisPlatform(const char *posixPath) {
+  const QString path = paths::fromWindowsRelative(QString::fromUtf8(posixPath).replace(u'/', u'\\'));
+  return paths::separator() == u'/' ? path : QStringLiteral("C:") + path;
+}
+
 TEST(DevelopmentMode, NeedsTheDevelopmentFolderAndNoVantora) {
   const std::pair<const char *, int> table[] = {
       {"/home/t/MINATORI_DEV/DRILL1", 1},
@@ -56,22 +64,22 @@ TEST(DevelopmentMode, NeedsTheDevelopmentFolderAndNoVantora) {
       {"/home/t/minatori_dev/DRILL1", 0},  // the tests are case-sensitive
       {"/home/t/vantora/MINATORI_DEV", 1},
   };
-  for (const auto &[path, mode] : table) EXPECT_EQ(developmentModeFor(QString::fromUtf8(path)), mode) << path;
-  EXPECT_EQ(developmentDataFolder(QStringLiteral("/home/t/MINATORI_DEV/DRILL1")),
-            QStringLiteral("/MINATORI_DEV/DATA/"));
+  for (const auto &[path, mode] : table) EXPECT_EQ(developmentModeFor(onThisPlatform(path)), mode) << path;
+  EXPECT_EQ(developmentDataFolder(onThisPlatform("/home/t/MINATORI_DEV/DRILL1")),
+            onThisPlatform("/MINATORI_DEV/DATA/"));
 }
 
-// The POSIX form of the classic example: data folder from the path file,
-// content folder named after the program folder, sound folder beside it.
+// The classic example in this platform's form: data folder from the path
+// file, content folder named after the program folder, sound folder beside it.
 TEST(LoadConfiguration, ResolvesTheFoldersOfAnInstallation) {
   TestInstallation inst;
   ProgramState s;
   loadConfiguration(s, inst.programFolder());
-  EXPECT_EQ(s.appFolder, inst.programFolder() + u'/');
+  EXPECT_EQ(s.appFolder, inst.programFolder() + paths::separator());
   EXPECT_EQ(s.appFolderName, QStringLiteral("MINATORI"));
   EXPECT_EQ(s.dataFolder, inst.dataFolder());
-  EXPECT_EQ(s.contentFolder, inst.dataFolder() + QStringLiteral("MINATORI/"));
-  EXPECT_EQ(s.soundFolder, inst.dataFolder() + QStringLiteral("音フォルダ/"));
+  EXPECT_EQ(s.contentFolder, inst.dataFolder() + QStringLiteral("MINATORI") + paths::separator());
+  EXPECT_EQ(s.soundFolder, inst.dataFolder() + QStringLiteral("音フォルダ") + paths::separator());
   EXPECT_EQ(s.yearStartMonth, 4);
   EXPECT_EQ(s.schoolCode, QStringLiteral("31415"));
   EXPECT_EQ(s.schoolName, QStringLiteral("みなと学習塾"));
@@ -92,7 +100,7 @@ TEST(LoadConfiguration, ADataFolderWithoutItsSeparatorStillFormsRightNames) {
   ProgramState s;
   loadConfiguration(s, inst.programFolder());
   EXPECT_EQ(s.dataFolder, inst.dataFolder());
-  EXPECT_EQ(s.contentFolder, inst.dataFolder() + QStringLiteral("MINATORI/"));
+  EXPECT_EQ(s.contentFolder, inst.dataFolder() + QStringLiteral("MINATORI") + paths::separator());
 }
 
 TEST(LoadConfiguration, ConfigurationFieldsMayStandOnSeparateLinesAndInQuotes) {
@@ -184,12 +192,14 @@ TEST(LoadConfiguration, DevelopmentModeKeepsContentInTheProgramFolder) {
   TestInstallation inst;
   ProgramState s;
   s.developmentMode = 1;
+  const QString developmentData = paths::driveRoot(inst.programFolder()) + QStringLiteral("MINATORI_DEV") +
+                                  paths::separator() + QStringLiteral("DATA") + paths::separator();
   try {
     loadConfiguration(s, inst.programFolder());
   } catch (const RuntimeError &e) {
-    EXPECT_EQ(e.file(), QStringLiteral("/MINATORI_DEV/DATA/共通データ.txt"));
+    EXPECT_EQ(e.file(), developmentData + QStringLiteral("共通データ.txt"));
   }
-  EXPECT_EQ(s.dataFolder, QStringLiteral("/MINATORI_DEV/DATA/"));
+  EXPECT_EQ(s.dataFolder, developmentData);
 }
 
 }  // namespace

@@ -7,6 +7,13 @@
 // the windows the same way.
 //
 //   realinput_test <path of the minatori executable>
+//   realinput_test <minatori.exe of a Windows program folder> <menu stand-in .exe>
+//
+// Given a Windows build, the same road runs it under wine (WINEPREFIX from
+// the environment) on the same X server: the whole program folder is copied
+// into an installation under Japanese folder names, パスデータ.txt names the
+// data folder as Windows sees it (drive Z:), and the program menu is a
+// Windows stand-in that writes its arguments beside itself.
 //
 // The drill is made deterministic by a history table of three events, so
 // every question asks exactly those three and the candidate list holds only
@@ -56,6 +63,8 @@ using namespace minatori::test;
 namespace {
 
 QString g_program;          // the executable under test
+bool g_wine = false;        // a Windows program, run under wine
+QString g_menuStandIn;      // under wine: the Windows stand-in of the program menu
 QString g_display;          // ":N" of the X server started for the test
 QString g_xserverProblem;   // why there is no X server, when there is none
 
@@ -170,15 +179,17 @@ struct Xdo {
   void key(const QString &name) const { must({QStringLiteral("key"), name}); }
   // Press, move in small steps, release: the list starts its drag on the press.
   void drag(QPoint from, QPoint to) const {
+    const QString pause = QStringLiteral("0.05");
+    const QString step = QStringLiteral("0.02");
     QStringList args{QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
-                     QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.05")};
+                     QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"), pause};
     constexpr int kSteps = 12;
     for (int i = 1; i <= kSteps; ++i) {
       const QPoint p = from + (to - from) * i / kSteps;
       args << QStringLiteral("mousemove") << QString::number(p.x()) << QString::number(p.y()) << QStringLiteral("sleep")
-           << QStringLiteral("0.02");
+           << step;
     }
-    args << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mouseup") << QStringLiteral("1");
+    args << QStringLiteral("sleep") << pause << QStringLiteral("mouseup") << QStringLiteral("1");
     must(args);
   }
 
@@ -219,6 +230,23 @@ struct Xdo {
 
 void shortWait(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
 
+// An absolute host path as wine's drive Z: shows it.
+QString wineZPath(const QString &path) { return QStringLiteral("Z:") + QString(path).replace(u'/', u'\\'); }
+
+// Copies the files and folders in `from` into `to`, replacing files.
+void copyTree(const QString &from, const QString &to) {
+  QDir().mkpath(to);
+  for (const QFileInfo &entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+    const QString target = to + u'/' + entry.fileName();
+    if (entry.isDir()) {
+      copyTree(entry.filePath(), target);
+    } else {
+      QFile::remove(target);
+      QFile::copy(entry.filePath(), target);
+    }
+  }
+}
+
 // --- The installation -----------------------------------------------------
 
 // Three events for level group 1, centuries apart and one of each category,
@@ -249,7 +277,9 @@ constexpr int kTeacherRow = 4;
 const QString kPassword = QStringLiteral("hikari");
 
 // Level 2's lowest time: the drill times out after five times this.
-constexpr int kLowestTime = 4;
+// Under wine each drag takes longer (its drag loop polls), so the attempt
+// gets more time there.
+int lowestTime() { return g_wine ? 10 : 4; }
 
 // The stand-in program menu writes its argument count and arguments beside itself.
 const QByteArray kLauncherScript =
@@ -275,7 +305,7 @@ const QPoint kCriteriaButton(612 + 202 + 90, 84 + 78 + 15);
 
 class RealInputTest : public ::testing::Test {
  protected:
-  TestInstallation inst;
+  TestInstallation inst{g_wine ? QStringLiteral("みなと 塾/共有 フォルダ") : QString()};
   Xdo xdo;
   QProcess program;
   Question question;  // where the three boxes are
@@ -284,7 +314,8 @@ class RealInputTest : public ::testing::Test {
     ASSERT_TRUE(g_xserverProblem.isEmpty()) << g_xserverProblem.toStdString();
     ASSERT_FALSE(xdo.program.isEmpty()) << "xdotool is not installed (tools/install-deps.sh installs it)";
     ASSERT_FALSE(g_program.isEmpty()) << "usage: realinput_test <minatori executable>";
-    ASSERT_TRUE(QFileInfo(g_program).isExecutable()) << g_program.toStdString();
+    ASSERT_TRUE(g_wine || QFileInfo(g_program).isExecutable()) << g_program.toStdString();
+    ASSERT_TRUE(!g_wine || QFileInfo::exists(g_menuStandIn)) << "usage: realinput_test <minatori.exe> <menu stand-in .exe>";
 
     // The tree with the built program and the generated sounds, so every
     // sound the drill plays is found.
@@ -292,6 +323,15 @@ class RealInputTest : public ::testing::Test {
     layout.executable = g_program;
     layout.soundSources << QStringLiteral(MINATORI_DEMO_SOUNDS);
     installation::layOut(layout);
+    if (g_wine) {
+      // The DLLs and plugin folders beside the program, and the data folder
+      // in the form a Windows PC's パスデータ.txt gives it.
+      copyTree(QFileInfo(g_program).absolutePath(), inst.programFolder());
+      ASSERT_TRUE(QFile::exists(inst.programFolder() + QStringLiteral("/minatori.exe")));
+      QFile pathFile(inst.rootFolder() + QStringLiteral("パスデータ.txt"));
+      ASSERT_TRUE(pathFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      pathFile.write(installation::pathFileBytes(wineZPath(inst.dataFolder())));
+    }
 
     TestInstallation::writeCp932(inst.contentFolder() + QString::fromUtf16(kHistoryFileName), historyCsv());
     TestInstallation::writeCp932(inst.dataFolder() + QStringLiteral("新名簿.txt"), kRosterText);
@@ -308,6 +348,7 @@ class RealInputTest : public ::testing::Test {
     // Also when the program has ended: its output tells why.
     if (HasFailure()) report();
     if (program.state() != QProcess::NotRunning) {
+      if (g_wine) kill(-static_cast<pid_t>(program.processId()), SIGKILL);
       program.kill();
       program.waitForFinished(5000);
     }
@@ -338,8 +379,8 @@ class RealInputTest : public ::testing::Test {
     ASSERT_GT(lines.size(), 3);
     // Line 3 holds level 2: target time, lowest time, then the rest as the demo has them.
     QList<QByteArray> fields = lines[2].split(',');
-    fields[0] = QByteArray::number(kLowestTime - 1);
-    fields[1] = QByteArray::number(kLowestTime);
+    fields[0] = QByteArray::number(lowestTime() - 1);
+    fields[1] = QByteArray::number(lowestTime());
     lines[2] = fields.join(',');
     QFile out(path);
     ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -350,6 +391,10 @@ class RealInputTest : public ::testing::Test {
 
   void writeLauncher() {
     ASSERT_TRUE(QDir().mkpath(inst.rootFolder() + QStringLiteral("起動")));
+    if (g_wine) {
+      ASSERT_TRUE(QFile::copy(g_menuStandIn, launcherPath()));
+      return;
+    }
     QFile f(launcherPath());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(kLauncherScript);
@@ -362,13 +407,25 @@ class RealInputTest : public ::testing::Test {
     QProcessEnvironment env = displayEnvironment();
     // Sounds go to no device and take no time.
     env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
-    env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), QStringLiteral("/dev/null"));
+    env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), g_wine ? QStringLiteral("NUL") : QStringLiteral("/dev/null"));
     env.insert(QStringLiteral("SDL_DISKAUDIODELAY"), QStringLiteral("0"));
+    // The unpacked program folder must hold every DLL the program needs, and
+    // the program uses its own Windows platform plugin under wine.
+    if (g_wine) {
+      env.insert(QStringLiteral("MINATORI_WINE_PACKED"), QStringLiteral("1"));
+      env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    }
     for (const QString &setting : extraEnvironment_) env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::MergedChannels);
     program.setWorkingDirectory(inst.rootFolder());
-    program.start(inst.programFolder() + QStringLiteral("/minatori"), {});
+    // Under wine the program is a grandchild of the wrapper: a session of its
+    // own lets TearDown end the whole group by the wrapper's id.
+    if (g_wine)
+      program.start(QStringLiteral("setsid"), {QStringLiteral(MINATORI_SOURCE_DIR "/tools/windows/wine-run.sh"),
+                                               inst.programFolder() + QStringLiteral("/minatori.exe")});
+    else
+      program.start(inst.programFolder() + QStringLiteral("/minatori"), {});
     ASSERT_TRUE(program.waitForStarted(10000)) << program.errorString().toStdString();
   }
 
@@ -377,7 +434,11 @@ class RealInputTest : public ::testing::Test {
   QPoint at(QPoint window, QPoint design) const {
     return window + QPoint(qRound(design.x() * scale_), qRound(design.y() * scale_));
   }
-  double scale_ = 1.0;
+  // On Windows the program keeps room for a title bar (40 pixels) in the
+  // screen's work area, so on the test's 1024 x 768 screen it shrinks its
+  // windows to fit 728 pixels; wine on a bare X server draws no frame, so
+  // the X window is the client area.
+  double scale_ = g_wine ? (768.0 - 40) / 768 : 1.0;
   QStringList extraEnvironment_;  // NAME=value for the program
 
   // Whether the program has ended; no event loop runs here to notice it.
@@ -398,12 +459,30 @@ class RealInputTest : public ::testing::Test {
     t.start();
     while (t.elapsed() < seconds * 1000LL) {
       if (previous.isEmpty() || !xdo.visibleWindows().contains(previous))
-        if (QString id = shownWindow(caption); !id.isEmpty() && id != previous) return id;
+        if (QString id = shownWindow(caption); !id.isEmpty() && id != previous) {
+          screenshot(caption);
+          return id;
+        }
       if (programEnded()) return {};
       shortWait(50);
     }
     return {};
   }
+  // With MINATORI_E2E_SCREENSHOTS naming a folder, a picture of the screen
+  // each time a window has shown, numbered in order: to look at.
+  void screenshot(const QString &caption) {
+    const QString folder = qEnvironmentVariable("MINATORI_E2E_SCREENSHOTS");
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (folder.isEmpty() || !screen) return;
+    shortWait(500);  // drawn, not only mapped
+    QDir().mkpath(folder);
+    const QString name = QStringLiteral("%1-%2-%3.png")
+                             .arg(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                             .arg(++screenshots_, 2, 10, QLatin1Char('0'))
+                             .arg(caption);
+    screen->grabWindow(0).save(folder + u'/' + name);
+  }
+  int screenshots_ = 0;
   // Repeats an input on `previous` until the window with `caption` has taken
   // over: a screen that is still being set up ignores input.
   QString inputUntilWindow(const std::function<void()> &input, const QString &previous, const QString &caption,
@@ -455,7 +534,9 @@ class RealInputTest : public ::testing::Test {
     if (progress.isEmpty()) return {};
     const QString drill = inputUntilWindow(key("2"), progress, QStringLiteral("Vantora"));
     EXPECT_FALSE(drill.isEmpty()) << "level 2 did not start";
-    shortWait(300);
+    // Under wine a drag started while the new window still settles is lost
+    // and its drop lands with the next drag.
+    shortWait(g_wine ? 1500 : 300);
     return drill;
   }
   std::function<void()> key(const char *k) {
@@ -490,7 +571,7 @@ class RealInputTest : public ::testing::Test {
   void dropFirstRow(QPoint window, int box) {
     step(QStringLiteral("first row onto box %1").arg(box));
     xdo.drag(firstRow(window), boxCentre(window, box));
-    shortWait(150);
+    shortWait(g_wine ? 900 : 150);
   }
   // Names the input about to be made, for a failure report, and reports
   // when the program ended after the one before.
@@ -513,7 +594,9 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   // 3. Question 1: event 1 right; then event 2, now the first row, on box 3
   // is wrong. O.K. puts every box back to "?" and every event in the list.
   dropFirstRow(at, 1);
+  screenshot(QStringLiteral("a right drop"));
   dropFirstRow(at, 3);
+  screenshot(QStringLiteral("a wrong drop corrected"));
   step(QStringLiteral("O.K. of the correction"));
   xdo.click(correctionOk(at, 3));
   shortWait(150);
@@ -548,7 +631,7 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   // 5. Level 2 again, left alone until it times out.
   const QString drill2 = inputUntilWindow(key("2"), progress2, QStringLiteral("Vantora"));
   ASSERT_FALSE(drill2.isEmpty()) << "level 2 did not start again";
-  const QString end2 = waitForWindow(QStringLiteral("終了"), drill2, 5 * kLowestTime + 15);
+  const QString end2 = waitForWindow(QStringLiteral("終了"), drill2, 5 * lowestTime() + 15);
   ASSERT_FALSE(end2.isEmpty()) << "the second attempt did not time out";
   // "メニューへ" has the focus once it shows (after half a second; a timed-out
   // attempt plays no sound): Enter presses it.
@@ -600,7 +683,7 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   const Seisekikiroku second = decodeRecord(bytes.constData() + kResultRecordSize);
   // Answered before the time-out, in whole seconds.
   EXPECT_GE(first.resultTime, 1);
-  EXPECT_LT(first.resultTime, 5 * kLowestTime);
+  EXPECT_LT(first.resultTime, 5 * lowestTime());
   EXPECT_EQ(second.resultTime, 99999);
   RecordProperty("answeredInSeconds", first.resultTime);
 }
@@ -668,7 +751,7 @@ TEST_F(RealInputTest, atAnotherScaleTheDragsLandOnTheirBoxes) {
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   const QByteArray bytes = log.readAll();
   ASSERT_EQ(bytes.size(), kResultRecordSize);
-  EXPECT_LT(decodeRecord(bytes.constData()).resultTime, 5 * kLowestTime);  // answered, not timed out
+  EXPECT_LT(decodeRecord(bytes.constData()).resultTime, 5 * lowestTime());  // answered, not timed out
   program.kill();
   program.waitForFinished(5000);
 }
@@ -678,6 +761,8 @@ TEST_F(RealInputTest, atAnotherScaleTheDragsLandOnTheirBoxes) {
 int main(int argc, char **argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (argc > 1) g_program = QString::fromLocal8Bit(argv[1]);
+  g_wine = g_program.endsWith(QLatin1String(".exe"));
+  if (argc > 2) g_menuStandIn = QString::fromLocal8Bit(argv[2]);
   XServer server;
   g_display = server.display();
   std::unique_ptr<QCoreApplication> app;

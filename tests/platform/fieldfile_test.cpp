@@ -149,9 +149,69 @@ TEST(FieldFile, Cp932RoundTripIsByteExact) {
   EXPECT_TRUE(in.atEnd());
 }
 
-TEST(FieldFile, LookAlikesAreWrittenAsTheirCodePage932Forms) {
-  // WAVE DASH and MINUS SIGN, as other programs type them.
-  EXPECT_EQ(encodeCp932(QStringLiteral("\u301C\u2212"), QStringLiteral("x")), QByteArray("\x81\x60\x81\x7C"));
+// Every kind of character the program writes to its files and the roster
+// and name list hold, with the bytes Windows gives them. The same table runs
+// on every system, so the Debian and the Windows converter must agree.
+enum class Way { Both, EncodeOnly, DecodeOnly };
+struct Cp932Case {
+  const char *name;
+  QString text;
+  QByteArray bytes;
+  Way way = Way::Both;
+};
+
+class Cp932Bytes : public ::testing::TestWithParam<Cp932Case> {};
+
+TEST_P(Cp932Bytes, AreThoseOfWindows) {
+  const Cp932Case &c = GetParam();
+  if (c.way != Way::DecodeOnly) {
+    EXPECT_EQ(encodeCp932(c.text, QStringLiteral("x")).toHex(' ').toStdString(), c.bytes.toHex(' ').toStdString());
+  }
+  if (c.way != Way::EncodeOnly) {
+    EXPECT_EQ(decodeCp932(c.bytes, QStringLiteral("x")).toStdString(), c.text.toStdString());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Cp932Bytes,
+    ::testing::Values(
+        Cp932Case{"ascii", QStringLiteral("Az09 !\"#,.~\\"), QByteArray("Az09 !\"#,.~\\")},
+        Cp932Case{"empty", QString(), QByteArray()},
+        Cp932Case{"line_end_and_end_of_file_mark", QStringLiteral("a\r\n\x1A"), QByteArray("a\r\n\x1A")},
+        Cp932Case{"half_width_kana", QStringLiteral("ｸﾘｱﾎﾟｲﾝﾄ｡ｰ"), QByteArray("\xB8\xD8\xB1\xCE\xDF\xB2\xDD\xC4\xA1\xB0")},
+        Cp932Case{"full_width_fill_of_the_name_list", QStringLiteral("\u3000\u3000"), QByteArray("\x81\x40\x81\x40")},
+        Cp932Case{"kana_and_kanji", QStringLiteral("みなと学習塾第1"),
+                  QByteArray("\x82\xDD\x82\xC8\x82\xC6\x8A\x77\x8F\x4B\x8F\x6D\x91\xE6" "1")},
+        Cp932Case{"punctuation", QStringLiteral("ー・／（）「」★"),
+                  QByteArray("\x81\x5B\x81\x45\x81\x5E\x81\x69\x81\x6A\x81\x75\x81\x76\x81\x9A")},
+        Cp932Case{"full_width_forms", QStringLiteral("～－∥―￠￡￢"),
+                  QByteArray("\x81\x60\x81\x7C\x81\x61\x81\x5C\x81\x91\x81\x92\x81\xCA")},
+        // As other programs type them: WAVE DASH, MINUS SIGN, DOUBLE VERTICAL
+        // LINE, EM DASH, and the Latin-1 cent, pound and not signs.
+        Cp932Case{"look_alikes", QStringLiteral("\u301C\u2212\u2016\u2014\u00A2\u00A3\u00AC"),
+                  QByteArray("\x81\x60\x81\x7C\x81\x61\x81\x5C\x81\x91\x81\x92\x81\xCA"), Way::EncodeOnly},
+        Cp932Case{"nec_row_13", QStringLiteral("①⑳ⅠⅩ№㈱"),
+                  QByteArray("\x87\x40\x87\x53\x87\x54\x87\x5D\x87\x82\x87\x8A")},
+        Cp932Case{"ibm_extensions", QStringLiteral("ⅰ髙﨑"), QByteArray("\xFA\x40\xFB\xFC\xFA\xB1")},
+        // Characters with two codes are written in one of them, as Windows does,
+        // and both are read.
+        Cp932Case{"doubles_are_written_once", QStringLiteral("≒∵￢"), QByteArray("\x81\xE0\x81\xE6\x81\xCA")},
+        Cp932Case{"nec_doubles_are_read", QStringLiteral("≒∵"), QByteArray("\x87\x90\x87\x9A"), Way::DecodeOnly},
+        Cp932Case{"nec_selected_ibm_rows_are_read", QStringLiteral("纊ⅰ￢"), QByteArray("\xED\x40\xEE\xEF\xEE\xF9"),
+                  Way::DecodeOnly},
+        Cp932Case{"user_defined_area", QStringLiteral("\uE000\uE757"), QByteArray("\xF0\x40\xF9\xFC")}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Characters code page 932 has no form for: refused, never written as a
+// best fit ("e" for "é", "\\" for "¥") or as a stand-in character.
+TEST(FieldFile, CharactersWithoutACodePage932FormAreRefused) {
+  for (const QString &text : {QStringLiteral("café"), QStringLiteral("¥100"), QStringLiteral("森鷗外"),
+                              QStringLiteral("𠮷田"), QStringLiteral("😀"), QString(QChar(0xD800)),
+                              QStringLiteral("ä")}) {
+    SCOPED_TRACE(text.toStdString());
+    EXPECT_EQ(tryEncodeCp932(text).value_or("(refused)").toStdString(), "(refused)");
+    EXPECT_THROW(encodeCp932(text, QStringLiteral("x")), RuntimeError);
+  }
 }
 
 struct BadTextCase {
@@ -178,7 +238,10 @@ INSTANTIATE_TEST_SUITE_P(Table, BadText,
                                            BadTextCase{"utf8_school_name", QStringLiteral("4,\"31415みなと学習塾\",0").toUtf8()},
                                            BadTextCase{"utf8_one_accent", QStringLiteral("café").toUtf8()},
                                            BadTextCase{"lone_lead_byte_at_end", QByteArray("ab\x81")},
-                                           BadTextCase{"invalid_trail_byte", QByteArray("\x81\x20z")}));
+                                           BadTextCase{"invalid_trail_byte", QByteArray("\x81\x20z")},
+                                           BadTextCase{"lead_byte_before_a_line_end", QByteArray("\x82\r\nx")},
+                                           BadTextCase{"unassigned_row", QByteArray("\x85\x40")},
+                                           BadTextCase{"unassigned_lead_byte", QByteArray("\xEB\x40")}));
 
 // Code page 932 text is not mistaken for UTF-8: kanji, kana, half-width kana,
 // the NEC and IBM rows.

@@ -2,8 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/process.h"
+
 using namespace minatori;
 
+#ifdef _WIN32
+TEST(Paths, FolderTextsOnThisPlatform) {
+  EXPECT_EQ(paths::withTrailingSeparator(QStringLiteral("D:\\DATA")), QStringLiteral("D:\\DATA\\"));
+  EXPECT_EQ(paths::withTrailingSeparator(QStringLiteral("D:\\DATA\\")), QStringLiteral("D:\\DATA\\"));
+  EXPECT_EQ(paths::lastComponent(QStringLiteral("D:\\PROGS\\ドリル1")), QStringLiteral("ドリル1"));
+  EXPECT_EQ(paths::lastComponent(QStringLiteral("\\\\server\\share\\DRILL1\\")), QStringLiteral("DRILL1"));
+  EXPECT_EQ(paths::driveRoot(QStringLiteral("D:\\PROGS\\X")), QStringLiteral("D:\\"));
+  // A share is the root of its paths as a drive is.
+  EXPECT_EQ(paths::driveRoot(QStringLiteral("\\\\server\\share\\PROGS\\X")), QStringLiteral("\\\\server\\share\\"));
+  EXPECT_EQ(paths::driveRoot(QStringLiteral("\\\\server\\share")), QStringLiteral("\\\\server\\share\\"));
+  EXPECT_EQ(paths::parentStep(), QStringLiteral("..\\"));
+  EXPECT_EQ(paths::fromWindowsRelative(QStringLiteral("A\\B\\")), QStringLiteral("A\\B\\"));
+  EXPECT_TRUE(paths::programFolder().endsWith(QStringLiteral("\\") + paths::lastComponent(paths::programFolder())));
+  EXPECT_FALSE(paths::programFolder().endsWith(u'\\'));
+}
+#else
 TEST(Paths, FolderTextsOnThisPlatform) {
   EXPECT_EQ(paths::withTrailingSeparator(QStringLiteral("/x/DATA")), QStringLiteral("/x/DATA/"));
   EXPECT_EQ(paths::withTrailingSeparator(QStringLiteral("/x/DATA/")), QStringLiteral("/x/DATA/"));
@@ -13,3 +31,50 @@ TEST(Paths, FolderTextsOnThisPlatform) {
   EXPECT_EQ(paths::parentStep(), QStringLiteral("../"));
   EXPECT_EQ(paths::fromWindowsRelative(QStringLiteral("A\\B\\")), QStringLiteral("A/B/"));
 }
+#endif
+
+namespace {
+
+struct CommandLineCase {
+  const char *name;
+  QString program;
+  QStringList arguments;
+  QString line;
+};
+
+class WindowsCommandLines : public ::testing::TestWithParam<CommandLineCase> {};
+
+// What the C runtime of the started program parses back must be exactly
+// the arguments given; the program menu reads "001" as its first.
+TEST_P(WindowsCommandLines, QuoteWhatTheParserWouldSplit) {
+  const CommandLineCase &c = GetParam();
+  EXPECT_EQ(windowsCommandLine(c.program, c.arguments), c.line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WindowsCommandLines,
+    ::testing::Values(
+        CommandLineCase{"program_menu", QStringLiteral("D:\\PROGS\\MENU.exe"), {QStringLiteral("001")},
+                        QStringLiteral("\"D:\\PROGS\\MENU.exe\" 001")},
+        CommandLineCase{"spaces_and_japanese_in_the_path",
+                        QStringLiteral("\\\\server\\share\\塾 プログラム\\メニュー.exe"), {QStringLiteral("001")},
+                        QStringLiteral("\"\\\\server\\share\\塾 プログラム\\メニュー.exe\" 001")},
+        CommandLineCase{"no_arguments", QStringLiteral("C:\\a.exe"), {}, QStringLiteral("\"C:\\a.exe\"")},
+        CommandLineCase{"empty_argument", QStringLiteral("C:\\a.exe"), {QString()}, QStringLiteral("\"C:\\a.exe\" \"\"")},
+        CommandLineCase{"argument_with_space", QStringLiteral("C:\\a.exe"), {QStringLiteral("a b")},
+                        QStringLiteral("\"C:\\a.exe\" \"a b\"")},
+        CommandLineCase{"quote_inside", QStringLiteral("C:\\a.exe"), {QStringLiteral("say \"hi\"")},
+                        QStringLiteral("\"C:\\a.exe\" \"say \\\"hi\\\"\"")},
+        // Backslashes count only before a quote: a folder argument ending in
+        // one would otherwise escape the closing quote.
+        CommandLineCase{"folder_with_space_ends_in_backslash", QStringLiteral("C:\\a.exe"), {QStringLiteral("D:\\my data\\")},
+                        QStringLiteral("\"C:\\a.exe\" \"D:\\my data\\\\\"")},
+        CommandLineCase{"backslashes_before_a_quote", QStringLiteral("C:\\a.exe"), {QStringLiteral("x\\\\\"y")},
+                        QStringLiteral("\"C:\\a.exe\" \"x\\\\\\\\\\\"y\"")},
+        CommandLineCase{"plain_backslashes_stay", QStringLiteral("C:\\a.exe"), {QStringLiteral("D:\\DATA\\")},
+                        QStringLiteral("\"C:\\a.exe\" D:\\DATA\\")},
+        CommandLineCase{"japanese_argument", QStringLiteral("C:\\a.exe"), {QStringLiteral("名簿"), QStringLiteral("1")},
+                        QStringLiteral("\"C:\\a.exe\" 名簿 1")}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -9,15 +9,15 @@ namespace minatori::test {
 
 QString demoSourceFolder() { return QStringLiteral(MINATORI_SOURCE_DIR "/demo/"); }
 
-TestInstallation::TestInstallation() {
-  layout_.root = dir_.path();
+TestInstallation::TestInstallation(const QString &rootName) {
+  layout_.root = rootName.isEmpty() ? dir_.path() : dir_.path() + u'/' + rootName;
   layout_.dataSource = demoSourceFolder() + QStringLiteral("data");
   layout_.contentSource = demoSourceFolder() + QStringLiteral("content");
   layout_.soundSources << demoSourceFolder() + QStringLiteral("sound");
   installation::layOut(layout_);
 }
 
-QString TestInstallation::rootFolder() const { return dir_.path() + u'/'; }
+QString TestInstallation::rootFolder() const { return layout_.root + u'/'; }
 
 void TestInstallation::writeCp932(const QString &path, const QString &text) {
   writeFileAtomically(path, encodeCp932(text, path));

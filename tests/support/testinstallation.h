@@ -11,7 +11,9 @@ namespace minatori::test {
 
 class TestInstallation {
  public:
-  TestInstallation();
+  // `rootName`: a folder path inside the temporary folder to lay the tree
+  // out in (Japanese names and spaces, as on a school's share), or none.
+  explicit TestInstallation(const QString &rootName = {});
 
   const installation::Layout &layout() const { return layout_; }
   QString programFolder() const { return installation::programFolder(layout_); }
