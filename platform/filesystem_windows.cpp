@@ -46,7 +46,15 @@ class WindowsFileSystem final : public FileSystem {
     HANDLE h = CreateFileW(wide(native), write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            write ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) fail(errorNumberFor(GetLastError()), path);
+    if (h == INVALID_HANDLE_VALUE) {
+      const DWORD e = GetLastError();
+      // A folder where the file should be is refused as access denied; it is
+      // no lock of another machine, and fails as on other systems.
+      const DWORD attributes = GetFileAttributesW(wide(native));
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        fail(errc::DeviceIo, path);
+      fail(errorNumberFor(e), path);
+    }
     return reinterpret_cast<FileHandle>(h);
   }
 
