@@ -34,7 +34,9 @@ stage "host tools"
 # The icon tool, and the end-to-end test that drives the Windows program
 # from the host through X11.
 cmake -S . -B build-windows/host -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-windows/host --target makeicon realinput_test -j"$JOBS"
+host_targets=(makeicon)
+[ "${MINATORI_WINDOWS_ROAD:-0}" = 1 ] && host_targets+=(realinput_test)
+cmake --build build-windows/host --target "${host_targets[@]}" -j"$JOBS"
 icon=$root/build-windows/minatori.ico
 build-windows/host/tools/makeicon "$icon"
 
@@ -81,22 +83,26 @@ rm -f "dist/$name.zip"
 (cd build-windows/package && zip -q -r -9 -X "$root/dist/$name.zip" MINATORI)
 ls -l "dist/$name.zip"
 
-stage "end-to-end road of the unpacked zip under wine on Xvfb"
-road=$root/build-windows/road
-rm -rf "$road"
-mkdir -p "$road/unpacked"
-unzip -q "dist/$name.zip" -d "$road/unpacked"
-# Not yet reliable under wine: its first drag's drop can land on another box
-# (see the screenshots). Until it is, a failure is reported here but does not
-# fail the package; MINATORI_WINDOWS_ROAD_REQUIRED=1 makes it fail.
-road_ok=0
-(cd "$road" && MINATORI_E2E_SCREENSHOTS=$road/screenshots "$root/build-windows/host/tests/realinput_test" \
-  "$road/unpacked/MINATORI/minatori.exe" "$root/build-windows/target/tests/menustandin.exe" \
-  --gtest_filter="${MINATORI_WINDOWS_ROADS:-RealInputTest.aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu}") ||
-  road_ok=$?
-echo "Screenshots: $road/screenshots"
-if [ "$road_ok" -ne 0 ]; then
-  echo "The end-to-end road under wine FAILED"
-  [ "${MINATORI_WINDOWS_ROAD_REQUIRED:-0}" = 1 ] && exit 1
+# The end-to-end road of the unpacked zip under wine on Xvfb. Not yet
+# reliable there: the drill judges an answer on box 2 before the first drag
+# (see the screenshots), so it runs only when asked for, and then counts.
+if [ "${MINATORI_WINDOWS_ROAD:-0}" = 1 ]; then
+  stage "end-to-end road of the unpacked zip under wine on Xvfb"
+  road=$root/build-windows/road
+  rm -rf "$road"
+  mkdir -p "$road/unpacked"
+  unzip -q "dist/$name.zip" -d "$road/unpacked"
+  road_ok=0
+  (cd "$road" && MINATORI_E2E_SCREENSHOTS=$road/screenshots "$root/build-windows/host/tests/realinput_test" \
+    "$road/unpacked/MINATORI/minatori.exe" "$root/build-windows/target/tests/menustandin.exe" \
+    --gtest_filter="${MINATORI_WINDOWS_ROADS:-RealInputTest.aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu}") ||
+    road_ok=$?
+  echo "Screenshots: $road/screenshots"
+  if [ "$road_ok" -ne 0 ]; then
+    echo "The end-to-end road under wine failed"
+    exit 1
+  fi
+else
+  echo "The end-to-end road under wine is left out (MINATORI_WINDOWS_ROAD=1 runs it)."
 fi
 stage "done"
