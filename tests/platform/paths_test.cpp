@@ -1,37 +1,10 @@
-#include "platform/paths.h"
-
+// How the program menu's command line is quoted for Windows, checked on
+// every system.
 #include <gtest/gtest.h>
 
 #include "platform/process.h"
 
 using namespace minatori;
-
-#ifdef _WIN32
-TEST(Paths, FolderTextsOnThisPlatform) {
-  EXPECT_EQ(paths::withTrailingSeparator(QStringLiteral("D:\\DATA")), QStringLiteral("D:\\DATA\\"));
-  EXPECT_EQ(paths::withTrailingSeparator(QStringLiteral("D:\\DATA\\")), QStringLiteral("D:\\DATA\\"));
-  EXPECT_EQ(paths::lastComponent(QStringLiteral("D:\\PROGS\\ドリル1")), QStringLiteral("ドリル1"));
-  EXPECT_EQ(paths::lastComponent(QStringLiteral("\\\\server\\share\\DRILL1\\")), QStringLiteral("DRILL1"));
-  EXPECT_EQ(paths::driveRoot(QStringLiteral("D:\\PROGS\\X")), QStringLiteral("D:\\"));
-  // A share is the root of its paths as a drive is.
-  EXPECT_EQ(paths::driveRoot(QStringLiteral("\\\\server\\share\\PROGS\\X")), QStringLiteral("\\\\server\\share\\"));
-  EXPECT_EQ(paths::driveRoot(QStringLiteral("\\\\server\\share")), QStringLiteral("\\\\server\\share\\"));
-  EXPECT_EQ(paths::parentStep(), QStringLiteral("..\\"));
-  EXPECT_EQ(paths::fromWindowsRelative(QStringLiteral("A\\B\\")), QStringLiteral("A\\B\\"));
-  EXPECT_TRUE(paths::programFolder().endsWith(QStringLiteral("\\") + paths::lastComponent(paths::programFolder())));
-  EXPECT_FALSE(paths::programFolder().endsWith(u'\\'));
-}
-#else
-TEST(Paths, FolderTextsOnThisPlatform) {
-  EXPECT_EQ(paths::withTrailingSeparator(QStringLiteral("/x/DATA")), QStringLiteral("/x/DATA/"));
-  EXPECT_EQ(paths::withTrailingSeparator(QStringLiteral("/x/DATA/")), QStringLiteral("/x/DATA/"));
-  EXPECT_EQ(paths::lastComponent(QStringLiteral("/x/PROGS/DRILL1")), QStringLiteral("DRILL1"));
-  EXPECT_EQ(paths::lastComponent(QStringLiteral("/x/PROGS/DRILL1/")), QStringLiteral("DRILL1"));
-  EXPECT_EQ(paths::driveRoot(QStringLiteral("/x/PROGS")), QStringLiteral("/"));
-  EXPECT_EQ(paths::parentStep(), QStringLiteral("../"));
-  EXPECT_EQ(paths::fromWindowsRelative(QStringLiteral("A\\B\\")), QStringLiteral("A/B/"));
-}
-#endif
 
 namespace {
 

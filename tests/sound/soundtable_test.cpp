@@ -210,12 +210,11 @@ class SdlPlayback : public ::testing::Test {
 };
 
 TEST_F(SdlPlayback, TheDiskDriverReceivesEverySample) {
-#ifdef _WIN32
   // Seen under wine: playback through the disk driver returns at once without
   // an error, but no output file appears, even at a path given from outside;
   // the cause is not known yet. The dummy driver's test still plays to the end.
-  GTEST_SKIP() << "under wine SDL's disk audio driver writes no file (cause not yet known)";
-#endif
+  if (qEnvironmentVariableIsSet("MINATORI_UNDER_WINE"))
+    GTEST_SKIP() << "under wine SDL's disk audio driver writes no file (cause not yet known)";
   const QString out = dir.filePath(QStringLiteral("out.raw"));
   qputenv("SDL_AUDIODRIVER", "disk");
   qputenv("SDL_DISKAUDIOFILE", out.toLocal8Bit());
