@@ -1,7 +1,5 @@
 #include "teacher/resultsdata.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <cmath>
 
 #include "app/programstate.h"
