@@ -40,8 +40,16 @@ PlayResult SdlAudioPlayer::playAndWait(const QString &wavPath) {
   SDL_AudioSpec format{};
   Uint8 *buffer = nullptr;
   Uint32 length = 0;
-  const QByteArray path = QFile::encodeName(wavPath);
-  if (!SDL_LoadWAV(path.constData(), &format, &buffer, &length))
+  // The file is read here rather than by SDL: SDL opens a path in its own
+  // encoding on each system (UTF-8 on Windows, not the ANSI code page), and
+  // the sound folder sits under Japanese folder names.
+  QFile file(wavPath);
+  if (!file.open(QIODevice::ReadOnly))
+    return {audioerr::CannotLoadFile, QStringLiteral("音声ファイルを読めません: ") + wavPath + u' ' + file.errorString()};
+  const QByteArray bytes = file.readAll();
+  file.close();
+  if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.constData(), static_cast<int>(bytes.size())), 1, &format, &buffer,
+                      &length))
     return {audioerr::CannotLoadFile, QStringLiteral("音声ファイルを読めません: ") + wavPath + u' ' + sdlError()};
 
   // A small device buffer: the call then blocks for little more than the sound.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -192,7 +193,9 @@ TEST(DemoSoundTable, NamesOnlySoundsTheBuildGenerates) {
 class SdlPlayback : public ::testing::Test {
  protected:
   void SetUp() override {
-    wav = dir.filePath(QStringLiteral("tone.wav"));
+    // Under Japanese folder names, as the classroom's sound folder is.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("音フォルダ")));
+    wav = dir.filePath(QStringLiteral("音フォルダ/正解ピン.wav"));
     samples = synth::render({{440, 0, 0.3, 1, synth::Timbre::Soft}});
     QFile f(wav);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
