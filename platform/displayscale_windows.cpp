@@ -4,6 +4,7 @@
 #include <shellscalingapi.h>
 
 #include <QByteArray>
+#include <QString>
 #include <cstring>
 
 #include "platform/displayscale.h"
@@ -37,7 +38,8 @@ QRect toolkitRect(const RECT &r, double ratio) {
 // monitor, without a second application object: the toolkit's own one
 // follows. The process is made per-monitor DPI aware first, as the toolkit
 // makes it anyway, so the system reports physical pixels; dividing by the
-// monitor's scale (96 dpi = 100 %) gives the toolkit's pixels.
+// monitor's scale (96 dpi = 100 %) and by any QT_SCALE_FACTOR gives the
+// toolkit's pixels.
 std::optional<StartScreen> measureStartScreen(const char *) {
   if (offscreenRequested()) return std::nullopt;
   SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
@@ -49,7 +51,10 @@ std::optional<StartScreen> measureStartScreen(const char *) {
   if (!GetMonitorInfoW(monitor, &info)) return std::nullopt;
   UINT dpiX = 96, dpiY = 96;
   if (GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY) != S_OK || dpiX == 0) dpiX = 96;
-  const double ratio = dpiX / 96.0;
+  // A factor already given to the toolkit shrinks its pixels as well.
+  bool given = false;
+  const double factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&given);
+  const double ratio = dpiX / 96.0 * (given && factor > 0 ? factor : 1.0);
   StartScreen screen;
   screen.geometry = toolkitRect(info.rcMonitor, ratio);
   screen.available = toolkitRect(work, ratio);
