@@ -70,6 +70,41 @@ if [ "$tests_ok" -ne 0 ]; then
   exit 1
 fi
 
+# The window tests above run on the offscreen platform, which measures type
+# with FreeType. The tests that check every caption of a window shown whole
+# run again on the Windows platform, whose font engine measures the Windows
+# way, on an X server for wine to show the windows on.
+stage "the windows' captions with the Windows font engine, under wine on Xvfb"
+caption_tests=(
+  "startup_window_test splashShowsTheEraDateThenTheNameSelection"
+  "namesel_window_test theVersionWindowOpensOverTheScreen"
+  "seisekitime1_window_test theColumnsShowGoalsAndResults theGraphShowsTheSheetsAndATeacherPrintsThem"
+  "mainfrm_window_test theDemoTableOnTheBoard"
+  "frmsyuuryou_window_test aFirstAttemptIsAnAllTimeRecord"
+  "frmtimedata_window_test opensOnTheFileAtTheFirstCell"
+  "frmdata_window_test aDoubleClickOpensTheRecordAndAClickClosesIt"
+)
+captions=$root/build-windows/captions
+rm -rf "$captions"
+mkdir -p "$captions"
+printf '%s\n' "${caption_tests[@]}" > "$captions/list"
+captions_ok=0
+xvfb-run -a -s "-screen 0 1024x768x24" env QT_QPA_PLATFORM=windows bash -c '
+  ok=0
+  while read -r program functions; do
+    out=$1/$program.txt
+    # shellcheck disable=SC2086
+    "$2/tools/windows/wine-run.sh" "$2/build-windows/target/tests/$program.exe" $functions \
+      -o "Z:${out//\//\\},txt" >/dev/null 2>&1 || ok=1
+    echo "  $program: $(grep -a "^Totals" "$out" || echo "no result")"
+    grep -a "^FAIL" -A1 "$out" | iconv -c -f CP1252 -t UTF-8 || true
+  done < "$1/list"
+  exit $ok' captions "$captions" "$root" || captions_ok=$?
+if [ "$captions_ok" -ne 0 ]; then
+  echo "Captions cut off on the Windows platform"
+  exit 1
+fi
+
 stage "package"
 staging=build-windows/package/MINATORI
 rm -rf build-windows/package

@@ -1,7 +1,10 @@
 #include "app/ui/window.h"
 
 #include <QCloseEvent>
+#include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <algorithm>
 
 #include "app/ui/application.h"
@@ -35,6 +38,19 @@ void Window::centreOnScreen() {
     const int room = titleBarRoom();
     move(area.left() + (area.width() - width()) / 2, area.top() + std::max(0, (area.height() - height() - room) / 2));
   }
+}
+
+void fitCaption(QPushButton *button) {
+  QStyleOptionButton option;
+  option.initFrom(button);
+  option.text = button->text();
+  const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+  QFont font = button->font();
+  constexpr double kSmallestPoints = 6;
+  while (font.pointSizeF() > kSmallestPoints &&
+         QFontMetrics(font).size(Qt::TextShowMnemonic, button->text()).width() > room)
+    font.setPointSizeF(font.pointSizeF() - 0.5);
+  button->setFont(font);
 }
 
 }  // namespace minatori

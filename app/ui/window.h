@@ -12,6 +12,8 @@
 
 #include <QWidget>
 
+class QPushButton;
+
 namespace minatori {
 
 class Application;
@@ -51,5 +53,11 @@ class Window : public QWidget {
  private:
   Application &app_;
 };
+
+// Makes the type of `button` smaller, half a point at a time, until its
+// caption fits inside the button as this system's font engine measures it.
+// The engines differ: a caption that fits with FreeType's metrics may not
+// with Windows' (whole pixels per glyph), and a button keeps its design size.
+void fitCaption(QPushButton *button);
 
 }  // namespace minatori

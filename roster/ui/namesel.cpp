@@ -76,6 +76,7 @@ namesel::namesel(Application &app) : Window(app) {
   toMenu_ = new QPushButton(QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"), this);
   toMenu_->setObjectName(QStringLiteral("Command2"));
   toMenu_->setGeometry(designRect(852, 88, 162, 60));
+  fitCaption(toMenu_);
   connect(toMenu_, &QPushButton::clicked, this, &namesel::returnToMenu);
 
   const QStringList captions = {QStringLiteral("回数(今日／今まで）"), QStringLiteral("ポイント（今日／今まで）"),

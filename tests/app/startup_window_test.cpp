@@ -45,6 +45,7 @@ class StartupWindowTest : public QObject {
     QVERIFY(timer && timer->isActive());
     QCOMPARE(timer->interval(), 100);
     saveScreenshot(splash, QStringLiteral("firstfrm"));
+    QVERIFY2(clippedCaptions(splash).isEmpty(), qPrintable(clippedCaptions(splash).join(u'\n')));
     QCOMPARE(run.app->state().seasonColor, QColor(192, 255, 192));
     QCOMPARE(run.app->state().developmentMode, 0);
     // Nothing is read before the tick.
@@ -56,6 +57,7 @@ class StartupWindowTest : public QObject {
     QVERIFY(next && next->isVisible());
     QCOMPARE(next->windowTitle(), QStringLiteral("vantora"));
     saveScreenshot(next, QStringLiteral("namesel"));
+    QVERIFY2(clippedCaptions(next).isEmpty(), qPrintable(clippedCaptions(next).join(u'\n')));
     const ProgramState &s = run.app->state();
     QCOMPARE(s.dataFolder, run.inst.dataFolder());
     QCOMPARE(s.contentFolder, run.inst.contentFolder());

@@ -454,11 +454,13 @@ class MainFrmWindowTest : public QObject {
     dropText(run.box(1), run.entryOf(2));  // a wrong drop shows the correction
     QVERIFY(run.child<QPushButton>(QStringLiteral("Command12"))->isVisible());
     saveScreenshot(run.drill, QStringLiteral("mainfrm"));
+    QVERIFY2(clippedCaptions(run.drill).isEmpty(), qPrintable(clippedCaptions(run.drill).join(u'\n')));
     run.app->windows().closeAll();
     Run practice;
     practice.open(1, demo);
     practice.drill->timer2Tick0();
     saveScreenshot(practice.drill, QStringLiteral("mainfrm-practice"));
+    QVERIFY2(clippedCaptions(practice.drill).isEmpty(), qPrintable(clippedCaptions(practice.drill).join(u'\n')));
   }
 
   void anEmptyDragIsIgnored() {

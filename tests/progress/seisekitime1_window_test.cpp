@@ -169,6 +169,7 @@ class Seisekitime1WindowTest : public QObject {
     QCOMPARE(run.text(QStringLiteral("Label16")), QStringLiteral("獲得ポイント（今まで順位）"));
     QVERIFY2(run.rows(2).front().startsWith(QStringLiteral(" 1●青木")), qPrintable(run.rows(2).join(u'|')));
     saveScreenshot(run.screen, QStringLiteral("seisekitime1"));
+    QVERIFY2(clippedCaptions(run.screen).isEmpty(), qPrintable(clippedCaptions(run.screen).join(u'\n')));
   }
 
   void aGoalOf9999PointsAndAPracticeLevel() {
@@ -556,6 +557,7 @@ class Seisekitime1WindowTest : public QObject {
     QVERIFY(run.child<QWidget>(QStringLiteral("Picture11"))->isVisible());
     QVERIFY(!run.child<QLabel>(QStringLiteral("Picture12"))->pixmap().isNull());
     saveScreenshot(run.screen, QStringLiteral("seisekitime1-sheets"));
+    QVERIFY2(clippedCaptions(run.screen).isEmpty(), qPrintable(clippedCaptions(run.screen).join(u'\n')));
     QVERIFY(run.child<QWidget>(QStringLiteral("List2"))->isHidden());
     QCOMPARE(run.child<QListWidget>(QStringLiteral("List3"))->selectedItems().size(), 3);
     run.click(QStringLiteral("Command25"));

@@ -83,6 +83,7 @@ class FrmSyuuryouWindowTest : public QObject {
     run.end->timer1Tick();
     QVERIFY(run.shown("Command4"));
     saveScreenshot(run.end, QStringLiteral("frmsyuuryou"));
+    QVERIFY2(clippedCaptions(run.end).isEmpty(), qPrintable(clippedCaptions(run.end).join(u'\n')));
     QVERIFY(run.shown("Command5"));
     // Enter presses the focused "メニューへ"; the progress screen is there
     // before the end screen goes, and the wait window does not stay behind.

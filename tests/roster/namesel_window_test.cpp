@@ -220,6 +220,7 @@ class NameselWindowTest : public QObject {
     QCOMPARE(v->findChild<QLabel *>(QStringLiteral("Label4"))->text(), QStringLiteral("Marlowgate"));
     QVERIFY(!v->findChild<QLabel *>(QStringLiteral("Label5"))->text().isEmpty());
     saveScreenshot(v, QStringLiteral("frmver"));
+    QVERIFY2(clippedCaptions(v).isEmpty(), qPrintable(clippedCaptions(v).join(u'\n')));
     const QRect owner = run.screen->frameGeometry();
     QCOMPARE(v->pos(), owner.topLeft() + QPoint((owner.width() - v->width()) / 2, (owner.height() - v->height()) / 2));
     clickRow(run.list(), 1);

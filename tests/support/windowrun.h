@@ -3,10 +3,16 @@
 // recorded message boxes and sounds, an installation tree, and the
 // application object made from them.
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QMimeData>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
 #include <memory>
 
@@ -42,6 +48,43 @@ inline void saveScreenshot(QWidget *window, const QString &name) {
   QDir().mkpath(folder);
   QCoreApplication::processEvents();
   window->grab().save(folder + u'/' + name + QStringLiteral(".png"));
+}
+
+// The captions that the controls of `window` shown now cut off, each as
+// "name «text» needs W×H in w×h (font)": the font engine of each system measures
+// type its own way, and a control sized in twips may then be too small.
+// Plain one-line and multi-line texts of buttons and labels; wrapped and
+// rich texts size themselves.
+inline QStringList clippedCaptions(QWidget *window) {
+  QStringList out;
+  const auto report = [&](const QWidget *w, const QString &text, QSize need, QSize room) {
+    if (need.width() > room.width() || need.height() > room.height())
+      out << QStringLiteral("%1 «%2» needs %3×%4 in %5×%6 (%7 %8 pt)")
+                 .arg(w->objectName(), text)
+                 .arg(need.width()).arg(need.height()).arg(room.width()).arg(room.height())
+                 .arg(w->font().family()).arg(w->font().pointSizeF());
+  };
+  for (QWidget *w : window->findChildren<QWidget *>()) {
+    if (!w->isVisibleTo(window)) continue;
+    if (auto *button = qobject_cast<QPushButton *>(w)) {
+      if (button->text().isEmpty()) continue;
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = button->text();
+      const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+      report(button, button->text(), button->fontMetrics().size(Qt::TextShowMnemonic, button->text()), room.size());
+    } else if (auto *box = qobject_cast<QAbstractButton *>(w)) {  // option and check boxes
+      if (box->text().isEmpty()) continue;
+      report(box, box->text(), QSize(box->sizeHint().width(), 0), box->size());
+    } else if (auto *label = qobject_cast<QLabel *>(w)) {
+      const QString text = label->text();
+      if (text.isEmpty() || label->wordWrap() || Qt::mightBeRichText(text)) continue;
+      const int margin = 2 * label->margin();
+      const QSize room = label->contentsRect().size() - QSize(margin, margin);
+      report(label, text, label->fontMetrics().size(0, text), room);
+    }
+  }
+  return out;
 }
 
 // The same criteria on levels 1..12: target 60 s, lowest 90 s, rate 1, the

@@ -206,6 +206,7 @@ class FrmDataWindowTest : public QObject {
     QVERIFY(run.child<QPushButton>("Command2")->isEnabled());
     QVERIFY(run.child<QPushButton>("Command3")->isEnabled());
     saveScreenshot(run.screen, QStringLiteral("frmdata"));
+    QVERIFY2(clippedCaptions(run.screen).isEmpty(), qPrintable(clippedCaptions(run.screen).join(u'\n')));
     run.chooseStudent(QStringLiteral("16 "));
     QCOMPARE(run.text("Label5"), QStringLiteral("中２"));
     run.child<QScrollBar>("HScroll1")->setValue(250);

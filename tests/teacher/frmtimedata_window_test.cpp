@@ -81,6 +81,7 @@ class FrmTimeDataWindowTest : public QObject {
     Run run;
     run.open();
     saveScreenshot(run.w, QStringLiteral("frmtimedata"));
+    QVERIFY2(clippedCaptions(run.w).isEmpty(), qPrintable(clippedCaptions(run.w).join(u'\n')));
     QCOMPARE(run.grid()->columnCount(), 13);
     QCOMPARE(run.grid()->rowCount(), 13);
     QStringList headings;
