@@ -213,15 +213,12 @@ class SdlPlayback : public ::testing::Test {
 };
 
 TEST_F(SdlPlayback, TheDiskDriverReceivesEverySample) {
-  // Seen under wine: playback through the disk driver returns at once without
-  // an error, but no output file appears, even at a path given from outside;
-  // the cause is not known yet. The dummy driver's test still plays to the end.
-  if (qEnvironmentVariableIsSet("MINATORI_UNDER_WINE"))
-    GTEST_SKIP() << "under wine SDL's disk audio driver writes no file (cause not yet known)";
+  // No SDL_DISKAUDIODELAY: on Windows SDL's getenv answers every call in one
+  // buffer, and the driver would open a file named after the delay's value.
+  // The sound plays at its own speed, a third of a second.
   const QString out = dir.filePath(QStringLiteral("out.raw"));
   qputenv("SDL_AUDIODRIVER", "disk");
   qputenv("SDL_DISKAUDIOFILE", out.toLocal8Bit());
-  qputenv("SDL_DISKAUDIODELAY", "0");
   const PlayResult r = player.playAndWait(wav);
   ASSERT_EQ(r.code, 0) << r.errorText.toStdString();
   // The device may write in its own format; at least the sound's bytes arrive.
