@@ -33,6 +33,7 @@
 #include <QRect>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
 #include <cstring>
@@ -236,6 +237,39 @@ void shortWait(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
 
 // An absolute host path as wine's drive Z: shows it.
 QString wineZPath(const QString &path) { return QStringLiteral("Z:") + QString(path).replace(u'/', u'\\'); }
+
+// A wine prefix in `folder` like the one the tests run in (WINEPREFIX), at
+// `dpi` dots per inch: its own registry, the same drive C. The text of what
+// failed, or empty.
+QString makeWinePrefixAtDpi(const QString &folder, int dpi) {
+  const QString base = qEnvironmentVariable("WINEPREFIX");
+  if (base.isEmpty()) return QStringLiteral("WINEPREFIX names no prefix to start from");
+  QDir().mkpath(folder + QStringLiteral("/dosdevices"));
+  for (const char *file : {"system.reg", "user.reg", "userdef.reg", ".update-timestamp"})
+    if (!QFile::copy(base + u'/' + QLatin1String(file), folder + u'/' + QLatin1String(file)))
+      return QStringLiteral("cannot copy %1 of %2").arg(QLatin1String(file), base);
+  if (!QFile::link(base + QStringLiteral("/drive_c"), folder + QStringLiteral("/drive_c")) ||
+      !QFile::link(QStringLiteral("../drive_c"), folder + QStringLiteral("/dosdevices/c:")) ||
+      !QFile::link(QStringLiteral("/"), folder + QStringLiteral("/dosdevices/z:")))
+    return QStringLiteral("cannot link the drives of %1").arg(folder);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("WINEPREFIX"), folder);
+  env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
+  for (const QStringList &command :
+       {QStringList{QStringLiteral("wine"), QStringLiteral("reg"), QStringLiteral("add"),
+                    QStringLiteral("HKCU\\Control Panel\\Desktop"), QStringLiteral("/v"), QStringLiteral("LogPixels"),
+                    QStringLiteral("/t"), QStringLiteral("REG_DWORD"), QStringLiteral("/d"), QString::number(dpi),
+                    QStringLiteral("/f")},
+        QStringList{QStringLiteral("wineserver"), QStringLiteral("-w")}}) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(command.front(), command.mid(1));
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+      return command.join(u' ') + QStringLiteral(" failed: ") + QString::fromLocal8Bit(p.readAll());
+  }
+  return {};
+}
 
 // Copies the files and folders in `from` into `to`, replacing files.
 void copyTree(const QString &from, const QString &to) {
@@ -496,7 +530,16 @@ class RealInputTest : public ::testing::Test {
                              .arg(QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()))
                              .arg(++screenshots_, 2, 10, QLatin1Char('0'))
                              .arg(caption);
-    screen->grabWindow(0).save(folder + u'/' + name);
+    // This process's own connection shows only the first server; another
+    // one is taken by ImageMagick's import where it is installed.
+    if (g_display == qEnvironmentVariable("DISPLAY")) {
+      screen->grabWindow(0).save(folder + u'/' + name);
+    } else if (const QString import = QStandardPaths::findExecutable(QStringLiteral("import")); !import.isEmpty()) {
+      QProcess p;
+      p.start(import, {QStringLiteral("-display"), g_display, QStringLiteral("-window"), QStringLiteral("root"),
+                       folder + u'/' + name});
+      p.waitForFinished(30000);
+    }
   }
   int screenshots_ = 0;
   // Repeats an input on `previous` until the window with `caption` has taken
@@ -752,7 +795,16 @@ TEST_F(RealInputTest, atAnotherScaleTheDragsLandOnTheirBoxes) {
     explicit UseDisplay(const QString &d) { g_display = d; }
     ~UseDisplay() { g_display = kept; }
   } use(large.display());
-  extraEnvironment_ << QStringLiteral("QT_SCALE_FACTOR=1.5");
+  // Under wine the system's own 150 %, 144 dots per inch, in a prefix of
+  // its own; on Linux the toolkit's factor, as a desktop sets it.
+  QTemporaryDir prefix;
+  if (g_wine) {
+    const QString problem = makeWinePrefixAtDpi(prefix.path(), 144);
+    ASSERT_TRUE(problem.isEmpty()) << problem.toStdString();
+    extraEnvironment_ << QStringLiteral("WINEPREFIX=") + prefix.path();
+  } else {
+    extraEnvironment_ << QStringLiteral("QT_SCALE_FACTOR=1.5");
+  }
   // The program fills the 720 logical pixels of the screen's height, less
   // the title bar's room under wine, where windows have one.
   scale_ = 1.5 * (g_wine ? 720.0 - 40 : 720.0) / 768;
