@@ -17,19 +17,29 @@ bool isCp932LeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-bool endsInLoneLeadByte(const QByteArray &bytes) {
+// Bytes that the system converters read differently: a lone lead byte at
+// the very end (some drop it without an error), and the single bytes 0x80,
+// 0xA0 and 0xFD-0xFF, which stand for no character of the code page but which
+// Windows reads as U+0080 and private-use characters while ICU refuses them.
+// Checked here, so both systems refuse them alike.
+bool hasBytesOutsideTheText(const QByteArray &bytes) {
   qsizetype i = 0;
   const qsizetype n = bytes.size();
   while (i < n) {
-    if (isCp932LeadByte(static_cast<unsigned char>(bytes[i]))) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (isCp932LeadByte(b)) {
       if (i + 1 >= n) return true;
       i += 2;
     } else {
+      if (b == 0x80 || b == 0xA0 || b >= 0xFD) return true;
       ++i;
     }
   }
   return false;
 }
+
+// The characters Windows writes as those single bytes.
+bool isStandInForAStrayByte(QChar c) { return c.unicode() == 0x0080 || (c.unicode() >= 0xF8F0 && c.unicode() <= 0xF8F3); }
 
 QChar mapLookAlike(QChar c) {
   switch (c.unicode()) {
@@ -76,16 +86,18 @@ QString decodeCp932(const QByteArray &bytes, const QString &file) {
     throw RuntimeError(errc::BadTextEncoding, file,
                        QStringLiteral("(UTF-8 で保存されています。メモ帳の「名前を付けて保存」で文字コードを"
                                       "「ANSI」(Shift-JIS) にして保存し直してください)"));
-  // A lone lead byte at the very end is dropped by some converters without
-  // an error: it is checked here, the same on every system.
+  if (hasBytesOutsideTheText(bytes)) throw RuntimeError(errc::BadTextEncoding, file);
   std::optional<QString> text = cp932::systemDecode(bytes);
-  if (!text || endsInLoneLeadByte(bytes)) throw RuntimeError(errc::BadTextEncoding, file);
+  if (!text) throw RuntimeError(errc::BadTextEncoding, file);
   return *std::move(text);
 }
 
 std::optional<QByteArray> tryEncodeCp932(const QString &text) {
   QString mapped = text;
-  for (QChar &c : mapped) c = mapLookAlike(c);
+  for (QChar &c : mapped) {
+    if (isStandInForAStrayByte(c)) return std::nullopt;
+    c = mapLookAlike(c);
+  }
   return cp932::systemEncode(mapped);
 }
 

@@ -199,6 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
         Cp932Case{"nec_doubles_are_read", QStringLiteral("≒∵"), QByteArray("\x87\x90\x87\x9A"), Way::DecodeOnly},
         Cp932Case{"nec_selected_ibm_rows_are_read", QStringLiteral("纊ⅰ￢"), QByteArray("\xED\x40\xEE\xEF\xEE\xF9"),
                   Way::DecodeOnly},
+        // 0x80 and 0xFC stand for no character alone, but are trail bytes.
+        Cp932Case{"trail_bytes_80_and_FC", QStringLiteral("÷◯"), QByteArray("\x81\x80\x81\xFC")},
         Cp932Case{"user_defined_area", QStringLiteral("\uE000\uE757"), QByteArray("\xF0\x40\xF9\xFC")}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -207,7 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FieldFile, CharactersWithoutACodePage932FormAreRefused) {
   for (const QString &text : {QStringLiteral("café"), QStringLiteral("¥100"), QStringLiteral("森鷗外"),
                               QStringLiteral("𠮷田"), QStringLiteral("😀"), QString(QChar(0xD800)),
-                              QStringLiteral("ä")}) {
+                              QStringLiteral("ä"), QString(QChar(0x80)), QString(QChar(0xF8F0)),
+                              QString(QChar(0xF8F3))}) {
     SCOPED_TRACE(text.toStdString());
     EXPECT_EQ(tryEncodeCp932(text).value_or("(refused)").toStdString(), "(refused)");
     EXPECT_THROW(encodeCp932(text, QStringLiteral("x")), RuntimeError);
@@ -241,7 +244,13 @@ INSTANTIATE_TEST_SUITE_P(Table, BadText,
                                            BadTextCase{"invalid_trail_byte", QByteArray("\x81\x20z")},
                                            BadTextCase{"lead_byte_before_a_line_end", QByteArray("\x82\r\nx")},
                                            BadTextCase{"unassigned_row", QByteArray("\x85\x40")},
-                                           BadTextCase{"unassigned_lead_byte", QByteArray("\xEB\x40")}));
+                                           BadTextCase{"unassigned_lead_byte", QByteArray("\xEB\x40")},
+                                           // Read as U+0080 and private-use characters by
+                                           // Windows, refused by ICU: refused on both.
+                                           BadTextCase{"single_byte_80", QByteArray("a\x80" "b")},
+                                           BadTextCase{"single_byte_A0", QByteArray("a\xA0" "b")},
+                                           BadTextCase{"single_bytes_FD_FE_FF", QByteArray("\xFD\xFE\xFF")},
+                                           BadTextCase{"single_byte_FF_at_end", QByteArray("abc\xFF")}));
 
 // Code page 932 text is not mistaken for UTF-8: kanji, kana, half-width kana,
 // the NEC and IBM rows.
