@@ -46,11 +46,13 @@ void fitCaption(QPushButton *button) {
   option.text = button->text();
   const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
   QFont font = button->font();
+  const double designed = font.pointSizeF();
   constexpr double kSmallestPoints = 6;
   while (font.pointSizeF() > kSmallestPoints &&
          QFontMetrics(font).size(Qt::TextShowMnemonic, button->text()).width() > room)
     font.setPointSizeF(font.pointSizeF() - 0.5);
-  button->setFont(font);
+  // Where it fits as designed the button keeps following its window's type.
+  if (font.pointSizeF() != designed) button->setFont(font);
 }
 
 }  // namespace minatori
