@@ -32,9 +32,10 @@ std::optional<EraYear> eraOf(const QDate &date) {
   // Before the Gregorian calendar the systems disagree (ICU starts Meiji in
   // September 1868, Windows in January): the table answers alone there, so
   // every system gives the same text.
-  if (!eraFromTable(date) || date < QDate(1873, 1, 1)) return eraFromTable(date);
+  const std::optional<EraYear> fromTable = eraFromTable(date);
+  if (!fromTable || date < QDate(1873, 1, 1)) return fromTable;
   if (std::optional<EraYear> fromSystem = systemEra(date)) return fromSystem;
-  return eraFromTable(date);
+  return fromTable;
 }
 
 }  // namespace minatori
