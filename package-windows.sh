@@ -113,6 +113,27 @@ cmake --install build-windows/target --prefix "$staging" >/dev/null
 # carry theirs): a third of the size.
 find "$staging" \( -name '*.dll' -o -name '*.exe' \) -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
 { printf '\xEF\xBB\xBF'; sed 's/$/\r/' tools/windows/README-Windows.txt; } > "$staging/README-Windows.txt"
+# Where the exact sources of the shipped Qt and SDL DLLs come from, as the
+# LGPL asks: README-Windows.txt points here.
+{
+  echo "The Qt and SDL2 DLLs of this program folder were built, unchanged, from"
+  echo "these Debian source packages:"
+  echo
+  echo "  Qt (qtbase)  $QT_SOURCE $QT_DEBVERSION"
+  echo "  SDL2         $SDL_SOURCE $SDL_DEBVERSION"
+  echo
+  echo "On Debian, with deb-src entries in the apt sources, these fetch them:"
+  echo
+  echo "  apt-get source $QT_SOURCE=$QT_DEBVERSION"
+  echo "  apt-get source $SDL_SOURCE=$SDL_DEBVERSION"
+  echo
+  echo "Compiler: Debian's g++-mingw-w64-x86-64-posix" \
+    "$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)."
+  echo "Qt was configured with CMake and these options:"
+  printf '  %s\n' "${QT_OPTIONS[@]}"
+  echo "SDL2 was configured with CMake and these options:"
+  printf '  %s\n' "${SDL_OPTIONS[@]}"
+} | sed 's/$/\r/' > "$staging/licenses/SOURCES.txt"
 mkdir -p dist
 rm -f "dist/$name.zip"
 (cd build-windows/package && zip -q -r -9 -X "$root/dist/$name.zip" MINATORI)

@@ -35,6 +35,7 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   install(FILES ${path} DESTINATION .)
 endforeach()
 
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION licenses/minatori RENAME LICENSE.txt)
 set(MINATORI_LICENSES_DIRS "" CACHE STRING "Folders of licence texts to ship, one per dependency (name=folder;…)")
 foreach(entry ${MINATORI_LICENSES_DIRS})
   string(REPLACE "=" ";" pair "${entry}")
