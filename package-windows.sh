@@ -112,6 +112,10 @@ cmake --install build-windows/target --prefix "$staging" >/dev/null
 # Debugging symbols stay out of the package (the compiler runtime's DLLs
 # carry theirs): a third of the size.
 find "$staging" \( -name '*.dll' -o -name '*.exe' \) -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
+if ! grep -q 'PerMonitorV2' "$staging/minatori.exe"; then
+  echo "minatori.exe carries no manifest (tools/windows/minatori.rc.in)"
+  exit 1
+fi
 { printf '\xEF\xBB\xBF'; sed 's/$/\r/' tools/windows/README-Windows.txt; } > "$staging/README-Windows.txt"
 # Where the exact sources of the shipped Qt and SDL DLLs come from, as the
 # LGPL asks: README-Windows.txt points here.

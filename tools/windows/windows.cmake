@@ -10,8 +10,12 @@ if(MINATORI_ICON)
 else()
   set(MINATORI_ICON_LINE "")
 endif()
+set(MINATORI_MANIFEST ${CMAKE_BINARY_DIR}/minatori.manifest)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/minatori.manifest.in ${MINATORI_MANIFEST} @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/minatori.rc.in ${CMAKE_BINARY_DIR}/minatori.rc @ONLY)
 target_sources(minatori PRIVATE ${CMAKE_BINARY_DIR}/minatori.rc)
+# The resource compiler does not see that the manifest is read.
+set_source_files_properties(${CMAKE_BINARY_DIR}/minatori.rc PROPERTIES OBJECT_DEPENDS ${MINATORI_MANIFEST})
 set_target_properties(minatori PROPERTIES WIN32_EXECUTABLE ON)
 
 install(TARGETS minatori RUNTIME DESTINATION .)
