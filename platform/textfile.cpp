@@ -3,10 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <QUuid>
 
 #include "platform/cp932.h"
+#include "platform/filesystem.h"
 #include "platform/runtimeerror.h"
 
 namespace minatori {
@@ -122,13 +123,38 @@ QString readCp932File(const QString &path) { return decodeCp932(readWholeFile(pa
 
 void writeFileAtomically(const QString &path, const QByteArray &bytes) {
   if (!QFileInfo(path).absoluteDir().exists()) throw RuntimeError(errc::PathNotFound, path);
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) throw RuntimeError(errc::PermissionDenied, path);
-  if (f.write(bytes) != bytes.size()) {
-    f.cancelWriting();
-    throw RuntimeError(errc::DeviceIo, path);
+  FileSystem &files = fileSystem();
+  // A name of its own in the same folder (two teachers may save at once),
+  // so that the rename over the file stays within one folder.
+  const QString temporary =
+      path + u'.' + QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".tmp");
+  const auto discard = [&] {
+    try {
+      files.remove(temporary);
+    } catch (const RuntimeError &) {
+      // Held by a scanner that found it: a stray temporary file, the file itself untouched.
+    }
+  };
+  const FileHandle file = files.open(temporary, true);
+  try {
+    files.resize(file, temporary, 0);
+    files.writeAt(file, temporary, 0, bytes);
+    files.flush(file, temporary);
+  } catch (const RuntimeError &e) {
+    files.close(file);
+    discard();
+    throw RuntimeError(e.number(), path, e.detail());
   }
-  if (!f.commit()) throw RuntimeError(errc::DeviceIo, path);
+  files.close(file);
+  try {
+    // Other PCs may hold the file open for a moment (reading it at their
+    // start), and a scanner the new one: the replacement is tried again.
+    files.replace(temporary, path);
+  } catch (const RuntimeError &) {
+    discard();
+    throw;
+  }
+  files.flushFolderOf(path);
 }
 
 bool fileExists(const QString &path) { return QFileInfo(path).isFile(); }
