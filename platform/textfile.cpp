@@ -111,11 +111,26 @@ QByteArray encodeCp932(const QString &text, const QString &file) {
 }
 
 QByteArray readWholeFile(const QString &path) {
-  QFile f(path);
-  if (!f.exists()) throwForMissing(path);
-  if (!f.open(QIODevice::ReadOnly)) throw RuntimeError(errc::PermissionDenied, path);
-  QByteArray bytes = f.readAll();
-  if (f.error() != QFileDevice::NoError) throw RuntimeError(errc::DeviceIo, path);
+  // Through the file seam: a scanner holding the file for a moment (as it
+  // does right after another PC saved it) is waited out, not reported.
+  FileSystem &files = fileSystem();
+  FileHandle file = 0;
+  try {
+    file = files.open(path, false);
+  } catch (const RuntimeError &e) {
+    if (e.number() == errc::FileNotFound || e.number() == errc::PathNotFound) throwForMissing(path);
+    throw;
+  }
+  QByteArray bytes;
+  try {
+    const qint64 size = files.size(file, path);
+    bytes = files.readAt(file, path, 0, size);
+    if (bytes.size() != size) throw RuntimeError(errc::DeviceIo, path);
+  } catch (...) {
+    files.close(file);
+    throw;
+  }
+  files.close(file);
   return bytes;
 }
 

@@ -193,6 +193,10 @@ TEST_F(CriteriaFile, AFileHeldByAnotherProgramIsSavedOrLeftAsItWas) {
     test::TestInstallation::writeCp932(criteriaFilePath(state), decodeCp932(original, {}));
     loadLevelCriteria(state);
   }
+  // Read at a PC's start while a scanner holds it for a moment: read all the same.
+  faults::FaultyFiles files(inst.contentFolder());
+  files.hold(QString::fromUtf16(kCriteriaFileName), 3);
+  EXPECT_NO_THROW(loadLevelCriteria(state));
 }
 
 }  // namespace

@@ -39,7 +39,10 @@ class FrmTimeDataWindowTest : public QObject {
     }
     void open() { w = &app->windows().show<FrmTimeData>(); }
     QString path() { return criteriaFilePath(app->state()); }
-    QByteArray file() { return QFile::exists(path()) ? readWholeFile(path()) : QByteArray(); }
+    QByteArray file() {
+      QFile f(path());  // as it is on the disk, whatever the program's file layer
+      return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
     template <class T = QWidget>
     T *child(const char *name) const { return w->findChild<T *>(QString::fromLatin1(name)); }
     QTableWidget *grid() const { return child<QTableWidget>("MSFlexGrid1"); }
