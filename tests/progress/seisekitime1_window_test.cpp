@@ -438,7 +438,8 @@ class Seisekitime1WindowTest : public QObject {
     connect(&release, &QTimer::timeout, [&] {
       BASEFRM *wait = run.app->windows().find<BASEFRM>();
       if (!wait || !wait->findChild<QLabel *>(QStringLiteral("Label20"))->isVisible()) return;
-      toldWhy = wait->findChild<QLabel *>(QStringLiteral("Label20"))->text().contains(QStringLiteral("成績ファイル"));
+      toldWhy = wait->findChild<QLabel *>(QStringLiteral("Label20"))->text().contains(QStringLiteral("成績ファイル")) &&
+                clippedCaptions(wait).isEmpty();
       other.letGo();
       release.stop();
     });
