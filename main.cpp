@@ -8,10 +8,14 @@
 #include "platform/clock.h"
 #include "platform/displayscale.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/qtmessageboxes.h"
 #include "platform/random.h"
 
 int main(int argc, char **argv) {
+  // Before the program sets anything for itself: the program menu it starts
+  // when a student leaves gets the environment it was started with.
+  minatori::rememberStartEnvironment();
   // Decided once, from the screen the program starts on, before the
   // application object that every window scales by.
   minatori::applyDesignScale(argv[0]);

@@ -98,7 +98,9 @@ void saveLevelCriteria(ProgramState &state, const std::vector<QStringList> &rows
     out.writeLine(cells);
   }
   out.save();
-  loadLevelCriteria(state);
+  // Taken from the text just written, not read back: a scanner that opens
+  // the new file at once cannot make a saved file look unsaved.
+  state.criteria = parseLevelCriteria(out.text(), path, state.criteria);
 }
 
 }  // namespace minatori

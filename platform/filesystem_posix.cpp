@@ -31,6 +31,13 @@ int errorNumberFor(int err, const QString &path) {
 
 [[noreturn]] void fail(int err, const QString &path) { throw RuntimeError(errorNumberFor(err, path), path); }
 
+// The refusals that mean "held by something else for now": a file in use
+// (EBUSY, ETXTBSY), and for a removal or a rename also EPERM, which is what
+// a file locked against changes gives (and a Windows share mounted here
+// gives for a file another program holds).
+bool heldOnOpen(int err) { return err == EBUSY || err == ETXTBSY; }
+bool heldOnChange(int err) { return heldOnOpen(err) || err == EPERM; }
+
 int fdOf(FileHandle file) { return static_cast<int>(file) - 1; }
 
 class PosixFileSystem final : public FileSystem {
@@ -38,12 +45,12 @@ class PosixFileSystem final : public FileSystem {
   FileHandle open(const QString &path, bool write) override {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), (write ? O_RDWR | O_CREAT : O_RDONLY) | O_CLOEXEC, 0666);
+    if (fd < 0 && heldOnOpen(errno)) throw RuntimeError(errc::FileBusy, path);
     if (fd < 0) fail(errno, path);
     return static_cast<FileHandle>(fd) + 1;
   }
 
   void close(FileHandle file) noexcept override {
-    // Closing the last handle of the description releases its locks.
     if (file) ::close(fdOf(file));
   }
 
@@ -119,15 +126,28 @@ class PosixFileSystem final : public FileSystem {
 
   bool remove(const QString &path) override {
     const QByteArray name = QFile::encodeName(path);
-    return ::unlink(name.constData()) == 0 || errno == ENOENT;
+    if (::unlink(name.constData()) == 0 || errno == ENOENT) return true;
+    if (heldOnChange(errno)) throw RuntimeError(errc::FileBusy, path);
+    return false;
   }
 
   bool rename(const QString &from, const QString &to) override {
     const QByteArray a = QFile::encodeName(from), b = QFile::encodeName(to);
     if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_NOREPLACE) == 0) return true;
+    if (heldOnChange(errno)) throw RuntimeError(errc::FileBusy, from);
     // File systems without the flag (some network ones): look first.
     if (errno != EINVAL && errno != ENOSYS) return false;
-    return !QFileInfo::exists(to) && ::rename(a.constData(), b.constData()) == 0;
+    if (QFileInfo::exists(to)) return false;
+    if (::rename(a.constData(), b.constData()) == 0) return true;
+    if (heldOnChange(errno)) throw RuntimeError(errc::FileBusy, from);
+    return false;
+  }
+
+  void replace(const QString &from, const QString &to) override {
+    const QByteArray a = QFile::encodeName(from), b = QFile::encodeName(to);
+    if (::rename(a.constData(), b.constData()) == 0) return;
+    if (heldOnChange(errno)) throw RuntimeError(errc::FileBusy, to);
+    fail(errno, to);
   }
 
   void flushFolderOf(const QString &filePath) override {

@@ -30,13 +30,50 @@ int errorNumberFor(DWORD e) {
     case ERROR_PATH_NOT_FOUND:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME: return errc::PathNotFound;
-    case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
+    case ERROR_DELETE_PENDING: return errc::FileBusy;
+    case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT: return errc::PermissionDenied;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL: return errc::DiskFull;
     default: return errc::DeviceIo;
   }
+}
+
+// Whether a call on `native` refused with ERROR_ACCESS_DENIED met a file
+// that another program holds or is deleting, rather than missing rights: a
+// file whose deletion is pending refuses every open, even one that reads
+// only its attributes, until the last handle on it closes; a file open
+// without delete sharing refuses an open for deletion with a sharing
+// violation. A read-only file, or one that can be opened for deletion now,
+// is not held (the refusal was the rights', or is already over).
+bool heldOrBeingDeleted(const QString &native) {
+  const DWORD attributes = GetFileAttributesW(wide(native));
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    return false;
+  constexpr DWORD kAllSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE h = CreateFileW(wide(native), DELETE, kAllSharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return true;  // free again: the next try can do it
+  }
+  const DWORD e = GetLastError();
+  if (e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION || e == ERROR_DELETE_PENDING) return true;
+  if (e != ERROR_ACCESS_DENIED) return false;
+  h = CreateFileW(wide(native), FILE_READ_ATTRIBUTES, kAllSharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                  nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return false;  // there and not going: no right to delete it
+  }
+  const DWORD again = GetLastError();
+  return again == ERROR_ACCESS_DENIED || again == ERROR_DELETE_PENDING;
+}
+
+// The error of a refused removal, rename or replacement of `native`.
+bool refusedAsHeld(DWORD e, const QString &native) {
+  if (e == ERROR_SHARING_VIOLATION || e == ERROR_LOCK_VIOLATION || e == ERROR_DELETE_PENDING) return true;
+  return e == ERROR_ACCESS_DENIED && heldOrBeingDeleted(native);
 }
 
 class WindowsFileSystem final : public FileSystem {
@@ -53,13 +90,16 @@ class WindowsFileSystem final : public FileSystem {
       const DWORD attributes = GetFileAttributesW(wide(native));
       if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         fail(errc::DeviceIo, path);
+      // A file being deleted refuses the open as access denied; one whose
+      // range another program locked, as a lock violation.
+      if (e == ERROR_LOCK_VIOLATION || (e == ERROR_ACCESS_DENIED && heldOrBeingDeleted(native)))
+        fail(errc::FileBusy, path);
       fail(errorNumberFor(e), path);
     }
     return reinterpret_cast<FileHandle>(h);
   }
 
   void close(FileHandle file) noexcept override {
-    // Closing the handle releases its locks.
     if (file) CloseHandle(handleOf(file));
   }
 
@@ -133,15 +173,31 @@ class WindowsFileSystem final : public FileSystem {
   }
 
   bool remove(const QString &path) override {
-    if (DeleteFileW(wide(QDir::toNativeSeparators(path)))) return true;
+    const QString native = QDir::toNativeSeparators(path);
+    if (DeleteFileW(wide(native))) return true;
     const DWORD e = GetLastError();
-    return e == ERROR_FILE_NOT_FOUND;
+    if (e == ERROR_FILE_NOT_FOUND) return true;
+    if (refusedAsHeld(e, native)) fail(errc::FileBusy, path);
+    return false;
   }
 
   bool rename(const QString &from, const QString &to) override {
+    const QString a = QDir::toNativeSeparators(from), b = QDir::toNativeSeparators(to);
     // Without MOVEFILE_REPLACE_EXISTING: an existing `to` is never replaced.
-    return MoveFileExW(wide(QDir::toNativeSeparators(from)), wide(QDir::toNativeSeparators(to)),
-                       MOVEFILE_WRITE_THROUGH);
+    if (MoveFileExW(wide(a), wide(b), MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD e = GetLastError();
+    if (e != ERROR_ALREADY_EXISTS && e != ERROR_FILE_EXISTS && refusedAsHeld(e, a)) fail(errc::FileBusy, from);
+    return false;
+  }
+
+  void replace(const QString &from, const QString &to) override {
+    const QString a = QDir::toNativeSeparators(from), b = QDir::toNativeSeparators(to);
+    if (MoveFileExW(wide(a), wide(b), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
+    const DWORD e = GetLastError();
+    // A target that another program holds open without delete sharing
+    // refuses its replacement as access denied.
+    if (refusedAsHeld(e, b) || refusedAsHeld(e, a)) fail(errc::FileBusy, to);
+    fail(e == ERROR_ACCESS_DENIED ? errc::PermissionDenied : errorNumberFor(e), to);
   }
 
   // A file's entry is written with the file on NTFS and by SMB servers.

@@ -18,47 +18,61 @@ LockWait &installedWait() {
   return wait;
 }
 
+}  // namespace
+
 bool waitForLock(const QString &path, LockPurpose purpose, int attempt) {
   if (const LockWait &wait = installedWait()) return wait(path, purpose, attempt);
   QThread::msleep(attempt < 100 ? 1 : 5);
   return true;
 }
 
-}  // namespace
-
 void setLockWait(LockWait wait) { installedWait() = std::move(wait); }
 
-// Readers take the pending byte shared for a moment on their way in; a writer
-// takes it exclusive and keeps it while it waits for the readers to leave.
-void LockedFile::lock(bool exclusive, LockPurpose purpose) {
-  bool pending = false;
+// The open tries again for a while by itself (fileSystem()); a file still
+// held then is waited for as a lock is, unless a teacher's change is about
+// to start.
+void LockedFile::open(bool write) {
   for (int attempt = 1;; ++attempt) {
-    const bool passed = pending || files_->tryLock(handle_, path_, kPendingByte, 1, exclusive);
-    if (passed) {
-      if (files_->tryLock(handle_, path_, 0, kPendingByte, exclusive)) {
-        // A reader lets the next writer queue up; a writer keeps the byte to the end.
-        if (!exclusive) files_->unlock(handle_, kPendingByte, 1);
-        return;
-      }
-      if (exclusive) {
-        pending = true;
-      } else {
-        files_->unlock(handle_, kPendingByte, 1);
-      }
-    }
-    if (!waitForLock(path_, purpose, attempt)) {
-      if (pending) files_->unlock(handle_, kPendingByte, 1);
-      throw RuntimeError(errc::FileAlreadyOpen, path_);
+    try {
+      handle_ = files_->open(path_, write);
+      return;
+    } catch (const RuntimeError &e) {
+      if (e.number() != errc::FileBusy || purpose_ == LockPurpose::Change) throw;
+      // Told to give up, as for a lock: "the file is already open".
+      if (!waitForLock(path_, purpose_, attempt)) throw RuntimeError(errc::FileAlreadyOpen, path_);
     }
   }
 }
 
+// Readers take the pending byte shared for a moment on their way in; a writer
+// takes it exclusive and keeps it while it waits for the readers to leave.
+void LockedFile::lock() {
+  for (int attempt = 1;; ++attempt) {
+    if (!holdsPending_ && files_->tryLock(handle_, path_, kPendingByte, 1, exclusive_)) holdsPending_ = true;
+    if (holdsPending_) {
+      if (files_->tryLock(handle_, path_, 0, kPendingByte, exclusive_)) {
+        holdsData_ = true;
+        // A reader lets the next writer queue up; a writer keeps the byte to the end.
+        if (!exclusive_) {
+          files_->unlock(handle_, kPendingByte, 1);
+          holdsPending_ = false;
+        }
+        return;
+      }
+      if (!exclusive_) {
+        files_->unlock(handle_, kPendingByte, 1);
+        holdsPending_ = false;
+      }
+    }
+    if (!waitForLock(path_, purpose_, attempt)) throw RuntimeError(errc::FileAlreadyOpen, path_);
+  }
+}
+
 LockedFile::LockedFile(const QString &path, Access access, LockPurpose purpose)
-    : path_(path), files_(&fileSystem()) {
-  const bool write = access == Access::ReadWrite;
-  handle_ = files_->open(path_, write);
+    : path_(path), purpose_(purpose), exclusive_(access == Access::ReadWrite), files_(&fileSystem()) {
+  open(exclusive_);
   try {
-    lock(write, purpose);
+    lock();
   } catch (...) {
     close();
     throw;
@@ -66,15 +80,26 @@ LockedFile::LockedFile(const QString &path, Access access, LockPurpose purpose)
 }
 
 LockedFile::LockedFile(LockedFile &&other) noexcept
-    : path_(std::move(other.path_)), files_(other.files_), handle_(other.handle_) {
+    : path_(std::move(other.path_)),
+      purpose_(other.purpose_),
+      exclusive_(other.exclusive_),
+      files_(other.files_),
+      handle_(other.handle_),
+      holdsData_(other.holdsData_),
+      holdsPending_(other.holdsPending_) {
   other.handle_ = 0;
+  other.holdsData_ = other.holdsPending_ = false;
 }
 
 LockedFile::~LockedFile() { close(); }
 
 void LockedFile::close() noexcept {
-  if (handle_) files_->close(handle_);
+  if (!handle_) return;
+  if (holdsData_) files_->unlock(handle_, 0, kPendingByte);
+  if (holdsPending_) files_->unlock(handle_, kPendingByte, 1);
+  files_->close(handle_);
   handle_ = 0;
+  holdsData_ = holdsPending_ = false;
 }
 
 qint64 LockedFile::size() const { return files_->size(handle_, path_); }

@@ -9,6 +9,12 @@
 // (the program keeps its windows alive meanwhile). A writer that is waiting
 // first takes a "pending" byte far beyond the data, which new readers must
 // pass, so readers reading back to back cannot keep a writer out.
+//
+// A file that another program holds (FileBusy, after the short retries of
+// fileSystem()) is waited for the same way, except for a teacher's change
+// about to start, which is refused at once so that nothing is changed.
+// Every lock taken is released explicitly before the handle is closed: a
+// lock left to the close may linger for a while on Windows.
 
 #include <QByteArray>
 #include <QString>
@@ -22,18 +28,23 @@ namespace minatori {
 enum class LockPurpose {
   Read,    // a list or the tallies: ask after a while whether to go on
   Append,  // an attempt being recorded: never given up
-  Change,  // a teacher's change or delete of a record
+  Change,  // a teacher's change or delete of a record, about to start
+  Finish,  // the rest of a teacher's delete once its journal stands: it must
+           // end, finished or undone, so a held file is waited for as by Read
 };
 
-// Called while another process holds the lock of `path`, between attempts
-// (`attempt` counts from 1). Waits about a second and returns true to try
-// again, or false to give up: the open then throws RuntimeError(FileAlreadyOpen).
+// Called while another process holds the lock of `path`, or the file itself,
+// between attempts (`attempt` counts from 1). Waits about a second and
+// returns true to try again, or false to give up: the open then throws
+// RuntimeError(FileAlreadyOpen), or FileBusy for a held file.
 using LockWait = std::function<bool(const QString &path, LockPurpose purpose, int attempt)>;
 
 // The wait every LockedFile uses from now on; an empty one restores the
 // default, which tries again every few milliseconds for as long as it takes
 // (for programs without windows).
 void setLockWait(LockWait wait);
+// The installed wait, for other waits on the same file (results/resultslog).
+bool waitForLock(const QString &path, LockPurpose purpose, int attempt);
 
 class LockedFile {
  public:
@@ -45,7 +56,8 @@ class LockedFile {
   // Opens and locks, trying again through the installed LockWait while
   // another process holds the lock. Throws RuntimeError: PathNotFound when
   // the folder is missing, FileNotFound when a file opened for reading is
-  // missing, PermissionDenied, DeviceIo, FileAlreadyOpen when the wait gave up.
+  // missing, PermissionDenied, DeviceIo, FileAlreadyOpen when the wait for
+  // the lock gave up, FileBusy when the file stayed held (see above).
   LockedFile(const QString &path, Access access, LockPurpose purpose);
   ~LockedFile();
   LockedFile(const LockedFile &) = delete;
@@ -64,14 +76,20 @@ class LockedFile {
   void flush();
 
   const QString &path() const { return path_; }
+  LockPurpose purpose() const { return purpose_; }
+  bool exclusive() const { return exclusive_; }
 
  private:
-  void lock(bool exclusive, LockPurpose purpose);
+  void open(bool write);
+  void lock();
   void close() noexcept;
 
   QString path_;
+  LockPurpose purpose_;
+  bool exclusive_;
   FileSystem *files_;  // the calls the handle was opened with, to the end
   FileHandle handle_ = 0;
+  bool holdsData_ = false, holdsPending_ = false;  // the ranges to unlock before closing
 };
 
 }  // namespace minatori

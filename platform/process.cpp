@@ -1,6 +1,21 @@
 #include "platform/process.h"
 
+#include <optional>
+
 namespace minatori {
+
+namespace {
+std::optional<QProcessEnvironment> &remembered() {
+  static std::optional<QProcessEnvironment> environment;
+  return environment;
+}
+}  // namespace
+
+void rememberStartEnvironment() { remembered() = QProcessEnvironment::systemEnvironment(); }
+
+QProcessEnvironment startEnvironment() {
+  return remembered() ? *remembered() : QProcessEnvironment::systemEnvironment();
+}
 
 namespace {
 QString quotedArgument(const QString &arg) {

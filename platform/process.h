@@ -3,13 +3,23 @@
 // for or read back. One source per system: process_posix.cpp and
 // process_windows.cpp.
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
 namespace minatori {
 
-// Starts `program` with `arguments`, detached, in the program's own folder.
-// Returns an empty text when it started, else why it did not.
+// Keeps the environment the program was started with, before the program
+// sets anything for itself (QT_SCALE_FACTOR for its own windows), so that a
+// program it starts gets that environment, as if started beside it. Called
+// first in main().
+void rememberStartEnvironment();
+// The remembered environment; the present one when none was remembered.
+QProcessEnvironment startEnvironment();
+
+// Starts `program` with `arguments`, detached, in the program's own folder,
+// with startEnvironment(). Returns an empty text when it started, else why
+// it did not.
 QString startProgramDetached(const QString &program, const QStringList &arguments);
 
 // The command line Windows hands a program, quoted so that the C runtime's

@@ -11,6 +11,7 @@ QString startProgramDetached(const QString &program, const QStringList &argument
   process.setProgram(program);
   process.setArguments(arguments);
   process.setWorkingDirectory(QFileInfo(program).absolutePath());
+  process.setProcessEnvironment(startEnvironment());
   if (process.startDetached()) return {};
   return process.errorString();
 }

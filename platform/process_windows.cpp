@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <vector>
 
 #include "platform/process.h"
@@ -17,6 +18,23 @@ QString systemMessage(DWORD error) {
   LocalFree(text);
   return message;
 }
+// The environment block CreateProcessW takes with CREATE_UNICODE_ENVIRONMENT:
+// "name=value" texts in UTF-16, each ended by a zero, the block by another.
+// Windows wants them sorted by name, without regard to case.
+std::vector<wchar_t> environmentBlock(const QProcessEnvironment &environment) {
+  QStringList names = environment.keys();
+  std::sort(names.begin(), names.end(),
+            [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+  std::vector<wchar_t> block;
+  for (const QString &name : names) {
+    const QString entry = name + u'=' + environment.value(name);
+    for (const QChar c : entry) block.push_back(static_cast<wchar_t>(c.unicode()));
+    block.push_back(L'\0');
+  }
+  block.push_back(L'\0');
+  if (block.size() == 1) block.push_back(L'\0');  // an empty block is two zeros
+  return block;
+}
 }  // namespace
 
 QString startProgramDetached(const QString &program, const QStringList &arguments) {
@@ -30,8 +48,9 @@ QString startProgramDetached(const QString &program, const QStringList &argument
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
+  std::vector<wchar_t> environment = environmentBlock(startEnvironment());
   if (!CreateProcessW(reinterpret_cast<const wchar_t *>(native.utf16()), commandLine.data(), nullptr, nullptr, FALSE,
-                      CREATE_UNICODE_ENVIRONMENT, nullptr, reinterpret_cast<const wchar_t *>(folder.utf16()),
+                      CREATE_UNICODE_ENVIRONMENT, environment.data(), reinterpret_cast<const wchar_t *>(folder.utf16()),
                       &startup, &started))
     return systemMessage(GetLastError());
   CloseHandle(started.hThread);

@@ -15,6 +15,7 @@ QString runtimeErrorText(int number) {
     case errc::PathFileAccess: return QStringLiteral("パス名が無効です。");
     case errc::PathNotFound: return QStringLiteral("パスが見つかりません。");
     case errc::BadTextEncoding: return QStringLiteral("文字コードが Shift-JIS ではありません。");
+    case errc::FileBusy: return QStringLiteral("ほかのプログラムがファイルを使っています。");
     default: return QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。");
   }
 }

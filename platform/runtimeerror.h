@@ -23,6 +23,10 @@ inline constexpr int PathNotFound = 76;
 // Our own: a text file that is not code page 932, or holds a character that
 // cannot be written in it.
 inline constexpr int BadTextEncoding = 1001;
+// Our own: another program (an anti-virus scanner, a backup or indexing
+// agent, another PC) still held the file after the short retries. Nothing
+// was changed; trying again later is expected to work.
+inline constexpr int FileBusy = 1002;
 }  // namespace errc
 
 // The standard text of an error number ("ファイルが見つかりません。" for 53).

@@ -3,10 +3,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <QUuid>
 
 #include "platform/cp932.h"
+#include "platform/filesystem.h"
 #include "platform/runtimeerror.h"
 
 namespace minatori {
@@ -110,11 +111,26 @@ QByteArray encodeCp932(const QString &text, const QString &file) {
 }
 
 QByteArray readWholeFile(const QString &path) {
-  QFile f(path);
-  if (!f.exists()) throwForMissing(path);
-  if (!f.open(QIODevice::ReadOnly)) throw RuntimeError(errc::PermissionDenied, path);
-  QByteArray bytes = f.readAll();
-  if (f.error() != QFileDevice::NoError) throw RuntimeError(errc::DeviceIo, path);
+  // Through the file seam: a scanner holding the file for a moment (as it
+  // does right after another PC saved it) is waited out, not reported.
+  FileSystem &files = fileSystem();
+  FileHandle file = 0;
+  try {
+    file = files.open(path, false);
+  } catch (const RuntimeError &e) {
+    if (e.number() == errc::FileNotFound || e.number() == errc::PathNotFound) throwForMissing(path);
+    throw;
+  }
+  QByteArray bytes;
+  try {
+    const qint64 size = files.size(file, path);
+    bytes = files.readAt(file, path, 0, size);
+    if (bytes.size() != size) throw RuntimeError(errc::DeviceIo, path);
+  } catch (...) {
+    files.close(file);
+    throw;
+  }
+  files.close(file);
   return bytes;
 }
 
@@ -122,13 +138,38 @@ QString readCp932File(const QString &path) { return decodeCp932(readWholeFile(pa
 
 void writeFileAtomically(const QString &path, const QByteArray &bytes) {
   if (!QFileInfo(path).absoluteDir().exists()) throw RuntimeError(errc::PathNotFound, path);
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) throw RuntimeError(errc::PermissionDenied, path);
-  if (f.write(bytes) != bytes.size()) {
-    f.cancelWriting();
-    throw RuntimeError(errc::DeviceIo, path);
+  FileSystem &files = fileSystem();
+  // A name of its own in the same folder (two teachers may save at once),
+  // so that the rename over the file stays within one folder.
+  const QString temporary =
+      path + u'.' + QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".tmp");
+  const auto discard = [&] {
+    try {
+      files.remove(temporary);
+    } catch (const RuntimeError &) {
+      // Held by a scanner that found it: a stray temporary file, the file itself untouched.
+    }
+  };
+  const FileHandle file = files.open(temporary, true);
+  try {
+    files.resize(file, temporary, 0);
+    files.writeAt(file, temporary, 0, bytes);
+    files.flush(file, temporary);
+  } catch (const RuntimeError &e) {
+    files.close(file);
+    discard();
+    throw RuntimeError(e.number(), path, e.detail());
   }
-  if (!f.commit()) throw RuntimeError(errc::DeviceIo, path);
+  files.close(file);
+  try {
+    // Other PCs may hold the file open for a moment (reading it at their
+    // start), and a scanner the new one: the replacement is tried again.
+    files.replace(temporary, path);
+  } catch (const RuntimeError &) {
+    discard();
+    throw;
+  }
+  files.flushFolderOf(path);
 }
 
 bool fileExists(const QString &path) { return QFileInfo(path).isFile(); }

@@ -98,14 +98,22 @@ bool restorable(const QByteArray &log, const Journal &j) {
   return true;
 }
 
-QString keptAsideName(const QString &journalPath) {
+// Renames the journal to "成績累積データtemp-<date>-<time>.dat", or with
+// "-2", "-3" … after it when that name is taken; returns the new name. The
+// rename never replaces a file, so a name is taken by trying it.
+QString keepAside(const QString &journalPath) {
   const QFileInfo info(journalPath);
   const QString stamp = SystemClock().now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
   const QString base = info.absolutePath() + u'/' + info.completeBaseName() + u'-' + stamp;
   const QString suffix = u'.' + info.suffix();
-  QString name = base + suffix;
-  for (int k = 2; fileSystem().exists(name); ++k) name = base + u'-' + QString::number(k) + suffix;
-  return name;
+  for (int k = 1; k <= 99; ++k) {
+    const QString name = k == 1 ? base + suffix : base + u'-' + QString::number(k) + suffix;
+    if (fileSystem().rename(journalPath, name)) {
+      fileSystem().flushFolderOf(journalPath);
+      return name;
+    }
+  }
+  throw RuntimeError(errc::PermissionDenied, journalPath);
 }
 
 QByteArray readWhole(const QString &path, LockPurpose purpose) {
@@ -114,6 +122,16 @@ QByteArray readWhole(const QString &path, LockPurpose purpose) {
   QByteArray bytes = f.readAt(0, size);
   if (bytes.size() != size) throw RuntimeError(errc::DeviceIo, path);
   return bytes;
+}
+
+// The journal's bytes, or nothing when an open finds no journal.
+std::optional<QByteArray> readIfThere(const QString &journalPath, LockPurpose purpose) {
+  try {
+    return readWhole(journalPath, purpose);
+  } catch (const RuntimeError &e) {
+    if (e.number() == errc::FileNotFound) return std::nullopt;
+    throw;
+  }
 }
 
 }  // namespace
@@ -187,7 +205,9 @@ void setJournalState(const QString &journalPath, Journal &journal, JournalState 
   const int sequence = journal.sequence + 1;
   if (sequence > 255) throw RuntimeError(errc::DeviceIo, journalPath);  // never: a rewrite changes it thrice
   const int slot = sequence % 2;
-  LockedFile file(journalPath, LockedFile::Access::ReadWrite, LockPurpose::Change);
+  // Once the journal stands, the rewrite must end, finished or undone: a
+  // journal that another program holds for a moment is waited for.
+  LockedFile file(journalPath, LockedFile::Access::ReadWrite, LockPurpose::Finish);
   file.writeAt(journal.content.size() + kSlotsAt + slot * kSlotSize,
                slotBytes(trailerHead(journal), slot, state, sequence));
   file.flush();
@@ -196,9 +216,24 @@ void setJournalState(const QString &journalPath, Journal &journal, JournalState 
 }
 
 bool removeJournal(const QString &journalPath) {
-  if (!fileSystem().remove(journalPath)) return false;
+  try {
+    if (!fileSystem().remove(journalPath)) return false;
+  } catch (const RuntimeError &e) {
+    if (e.number() != errc::FileBusy) throw;
+    return false;
+  }
   fileSystem().flushFolderOf(journalPath);
   return true;
+}
+
+bool fileIsThere(const QString &path) {
+  FileSystem &files = installedFileSystem();  // one try: a held file is there
+  try {
+    files.close(files.open(path, false));
+    return true;
+  } catch (const RuntimeError &e) {
+    return e.number() != errc::FileNotFound && e.number() != errc::PathNotFound;
+  }
 }
 
 RecoveryPlan planRecovery(const QByteArray &logBytes, const QByteArray &journalBytes) {
@@ -206,9 +241,16 @@ RecoveryPlan planRecovery(const QByteArray &logBytes, const QByteArray &journalB
   plan.journal = decodeJournal(journalBytes);
   if (!plan.journal) {
     // Cut off while it was written, or damaged: what it holds cannot be
-    // proven, so it is never applied, and only an empty one goes.
-    if (journalBytes.isEmpty()) return plan;
+    // proven, so it is never applied. Not even an empty one is removed: the
+    // journal takes its name only when whole, so an empty one means that
+    // something else touched the folder, and the log beside it may be half
+    // rewritten.
     plan.action = RecoveryAction::KeepAside;
+    if (journalBytes.isEmpty()) {
+      plan.reason = QStringLiteral("記録が空です（このプログラムは空の記録を残しません。ほかのプログラムがフォルダーの"
+                                   "ファイルを変えたおそれがあります）。");
+      return plan;
+    }
     const qsizetype whole = journalBytes.size() / kResultRecordSize * kResultRecordSize;
     plan.reason = startsWith(logBytes, journalBytes.left(whole))
                       ? QStringLiteral("記録が途中までしか書かれていません。記録にある成績は、どれも成績累積データ.dat の"
@@ -231,42 +273,44 @@ RecoveryPlan planRecovery(const QByteArray &logBytes, const QByteArray &journalB
   return plan;
 }
 
-void recoverInterruptedRewrite(LockedFile &log, const QString &journalPath) {
-  if (!fileSystem().exists(journalPath)) return;
-  const QByteArray journalBytes = readWhole(journalPath, LockPurpose::Change);
+JournalFound recoverInterruptedRewrite(LockedFile &log, const QString &journalPath) {
+  const std::optional<QByteArray> journalBytes = readIfThere(journalPath, log.purpose());
+  if (!journalBytes) return JournalFound::None;
   const qint64 logSize = log.size();
   const QByteArray logBytes = log.readAt(0, logSize);
   if (logBytes.size() != logSize) throw RuntimeError(errc::DeviceIo, log.path());
-  RecoveryPlan plan = planRecovery(logBytes, journalBytes);
+  RecoveryPlan plan = planRecovery(logBytes, *journalBytes);
+  // Nothing to apply: even under a shared lock the journal may go (no
+  // rewrite can be under way meanwhile), and where it cannot, the log is
+  // whole all the same.
+  if (plan.action == RecoveryAction::Remove)
+    return removeJournal(journalPath) ? JournalFound::Gone : JournalFound::Stands;
+  if (!log.exclusive()) return JournalFound::NeedsRepair;
 
   if (plan.action == RecoveryAction::KeepAside) {
-    const QString aside = keptAsideName(journalPath);
-    if (!fileSystem().rename(journalPath, aside)) throw RuntimeError(errc::PermissionDenied, journalPath);
-    fileSystem().flushFolderOf(journalPath);
+    const QString aside = keepAside(journalPath);
     tell(QStringLiteral("先生へ: 成績の消去の途中で止まったときの記録 %1 を、成績累積データ %2 に当てはめられませんでした。\r\n"
                         "%3\r\n\r\n"
                         "%2 は今のままで使い続けます。記録は %4 として残しました（中身は消去の前の成績累積データの写しです）。\r\n"
                         "%2 に足りない成績や、消えたはずの成績がないか確かめてください。確かめ終わったら %4 は消してかまいません。")
              .arg(journalPath, log.path(), plan.reason, aside));
-    return;
+    return JournalFound::Gone;
   }
-  if (plan.action == RecoveryAction::Restore) {
-    // Every step leaves a shape that a recovery run again restores the same
-    // way: the length first (zeros where nothing is written yet), then the
-    // content, then the cut of anything after it, then the flush.
-    const QByteArray &old = plan.journal->content;
-    if (logSize < old.size()) log.resize(old.size());
-    log.writeAt(0, old);
-    if (log.size() != old.size()) log.resize(old.size());
-    log.flush();
-    // A log that was missing was created by its opening: its entry in the
-    // folder must last before the journal goes.
-    fileSystem().flushFolderOf(log.path());
-    // Said before the journal goes: should the removal not last (a power
-    // cut), the journal that comes back asks for nothing more.
-    setJournalState(journalPath, *plan.journal, JournalState::RolledBack);
-  }
-  if (!removeJournal(journalPath)) throw RuntimeError(errc::PermissionDenied, journalPath);
+  // Restore. Every step leaves a shape that a recovery run again restores
+  // the same way: the length first (zeros where nothing is written yet),
+  // then the content, then the cut of anything after it, then the flush.
+  const QByteArray &old = plan.journal->content;
+  if (logSize < old.size()) log.resize(old.size());
+  log.writeAt(0, old);
+  if (log.size() != old.size()) log.resize(old.size());
+  log.flush();
+  // A log that was missing was created by its opening: its entry in the
+  // folder must last before the journal goes.
+  fileSystem().flushFolderOf(log.path());
+  // Said before the journal goes: should the removal not last (a power
+  // cut), or not be allowed now, the journal that stays asks for nothing more.
+  setJournalState(journalPath, *plan.journal, JournalState::RolledBack);
+  return removeJournal(journalPath) ? JournalFound::Gone : JournalFound::Stands;
 }
 
 LogAfterFailure judgeLogAfterFailure(const LockedFile &log, const QString &journalPath, const QByteArray &oldContent,
@@ -275,9 +319,8 @@ LogAfterFailure judgeLogAfterFailure(const LockedFile &log, const QString &journ
     const qint64 size = log.size();
     const QByteArray logBytes = log.readAt(0, size);
     if (logBytes.size() != size) return LogAfterFailure::Uncertain;
-    if (fileSystem().exists(journalPath)) {
-      const RecoveryPlan plan = planRecovery(logBytes, readWhole(journalPath, LockPurpose::Change));
-      if (plan.action == RecoveryAction::Restore) return LogAfterFailure::PutBack;
+    if (const std::optional<QByteArray> journal = readIfThere(journalPath, LockPurpose::Finish)) {
+      if (planRecovery(logBytes, *journal).action == RecoveryAction::Restore) return LogAfterFailure::PutBack;
     }
     // Left as it is: a torn tail after the records does not count.
     const QByteArray whole = logBytes.left(size / kResultRecordSize * kResultRecordSize);

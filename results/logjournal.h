@@ -64,7 +64,8 @@ void writeJournal(const QString &journalPath, const QByteArray &content, int del
 // Sets the state of `journal` in its file (its next slot, then a flush) and
 // in `journal`. Throws RuntimeError.
 void setJournalState(const QString &journalPath, Journal &journal, JournalState state);
-// Removes the journal, flushing its folder; false when it could not be removed.
+// Removes the journal, flushing its folder; false when it could not be
+// removed (also when another program held it past the short retries).
 bool removeJournal(const QString &journalPath);
 
 // What the next access does with a journal beside the log.
@@ -94,13 +95,29 @@ struct RecoveryPlan {
 // A journal that does not decode is never applied: kept aside unless empty.
 RecoveryPlan planRecovery(const QByteArray &logBytes, const QByteArray &journalBytes);
 
-// With the log's exclusive lock held: carries out planRecovery() for the
-// journal beside it and removes the journal, or keeps it aside under
+// What became of the journal beside the log.
+enum class JournalFound {
+  None,         // there is none (an open found none: a cached "there" is not believed)
+  Gone,         // it was applied, or had nothing to apply, and is removed; or it is kept aside
+  Stands,       // finished, or applied just now, but it could not be removed: the log is
+                // whole, and a later access tries the removal again
+  NeedsRepair,  // under a shared lock: it must be applied or kept aside under the exclusive one
+};
+
+// With the log's lock held: carries out planRecovery() for the journal beside
+// it and removes the journal, or keeps it aside under
 // "成績累積データtemp-<date>-<time>.dat" and tells the teacher (see
-// setRecoveryNotice()). Does nothing when there is none. Throws RuntimeError
-// when the log cannot be put back or the journal cannot be removed or kept
-// aside: the journal stays, and the next access tries again.
-void recoverInterruptedRewrite(LockedFile &log, const QString &journalPath);
+// setRecoveryNotice()). Under a shared lock it only removes a journal that
+// has nothing to apply. Only an open of the journal proves that one is there.
+// Throws RuntimeError when the log cannot be put back or the journal cannot
+// be read or kept aside (FileBusy while another program holds it): the
+// journal stays, and the next access tries again.
+JournalFound recoverInterruptedRewrite(LockedFile &log, const QString &journalPath);
+
+// Whether a file is at `path`, proven by opening it: a network client may
+// answer a plain look-up from a cache of what was there a moment ago. A file
+// that another program holds is there.
+bool fileIsThere(const QString &path);
 
 // What the log holds after a rewrite that failed part-way, once the next
 // access has recovered it, judged under the lock the rewrite still holds.

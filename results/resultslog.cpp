@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <optional>
 
 #include "app/programstate.h"
 #include "platform/clock.h"
@@ -16,21 +17,46 @@ QString resultsLogPath(const ProgramState &state) {
   return state.contentFolder + QString::fromUtf16(kResultsLogFileName);
 }
 
-LockedFile openResultsLog(const QString &path, LockedFile::Access access, LockPurpose purpose) {
+LockedFile openResultsLog(const QString &path, LockedFile::Access access, LockPurpose purpose, bool *journalStands) {
   const QString journal = resultsJournalPath(path);
-  for (;;) {
-    // A shared lock cannot repair (nor open a log the journal must give back):
-    // a reader recovers under the exclusive lock first.
-    if (access == LockedFile::Access::Read && fileSystem().exists(journal)) {
+  for (int busy = 1;; ++busy) {
+    try {
+      std::optional<LockedFile> log;
+      try {
+        log.emplace(path, access, purpose);
+      } catch (const RuntimeError &e) {
+        // A rewrite stopped where the log was gone leaves its journal: the
+        // log is then made again from it.
+        if (e.number() != errc::FileNotFound || !fileIsThere(journal)) throw;
+      }
+      if (log) {
+        const JournalFound found = recoverInterruptedRewrite(*log, journal);
+        if (found != JournalFound::NeedsRepair) {
+          if (journalStands) *journalStands = found == JournalFound::Stands;
+          return std::move(*log);
+        }
+        log.reset();
+      }
+      // A shared lock cannot repair: under the exclusive one, then again.
       LockedFile writer(path, LockedFile::Access::ReadWrite, purpose);
       recoverInterruptedRewrite(writer, journal);
+    } catch (const RuntimeError &e) {
+      // A journal to keep aside that another program holds: the log may not
+      // be used until it is out of the way, so this waits as for a lock
+      // (a teacher's change is refused instead, changing nothing).
+      if (e.number() != errc::FileBusy || purpose == LockPurpose::Change) throw;
+      if (!waitForLock(journal, purpose, busy)) throw RuntimeError(errc::FileAlreadyOpen, journal);
     }
-    LockedFile log(path, access, purpose);
-    if (!fileSystem().exists(journal)) return log;
-    if (access == LockedFile::Access::ReadWrite) {
-      recoverInterruptedRewrite(log, journal);
-      return log;
-    }
+  }
+}
+
+std::optional<LockedFile> openResultsLogUnless(int answered, const QString &path, LockedFile::Access access,
+                                               LockPurpose purpose) {
+  try {
+    return openResultsLog(path, access, purpose);
+  } catch (const RuntimeError &e) {
+    if (e.number() != answered) throw;
+    return std::nullopt;
   }
 }
 
@@ -107,11 +133,11 @@ template <class FirstOf>
 std::vector<Seisekikiroku> readRecords(const QString &path, FirstOf firstOf, int *totalRecords) {
   std::vector<Seisekikiroku> out;
   if (totalRecords) *totalRecords = 0;
-  if (!fileSystem().exists(path) && !fileSystem().exists(resultsJournalPath(path))) {
-    if (!QFileInfo(path).absoluteDir().exists()) throw RuntimeError(errc::PathNotFound, path);
-    return out;
-  }
-  const LockedFile log = openResultsLog(path, LockedFile::Access::Read, LockPurpose::Read);
+  // No log yet, in a folder that is there: no attempt recorded.
+  const std::optional<LockedFile> opened =
+      openResultsLogUnless(errc::FileNotFound, path, LockedFile::Access::Read, LockPurpose::Read);
+  if (!opened) return out;
+  const LockedFile &log = *opened;
   const qint64 records = log.size() / kResultRecordSize;
   if (totalRecords) *totalRecords = static_cast<int>(records);
   const qint64 from = std::max<qint64>(0, firstOf(records));

@@ -4,6 +4,7 @@
 // under a whole-file lock.
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "platform/lockedfile.h"
@@ -21,8 +22,17 @@ QString resultsLogPath(const ProgramState &state);
 // Opens the log under its lock: shared for Read, exclusive (and created when
 // missing) for ReadWrite. First, under the exclusive lock, it finishes or
 // undoes a teacher's rewrite that stopped half-way on any machine (see
-// results/logjournal.h), so whoever reads or writes sees a whole log.
-LockedFile openResultsLog(const QString &path, LockedFile::Access access, LockPurpose purpose);
+// results/logjournal.h), so whoever reads or writes sees a whole log. A
+// journal that is finished but cannot be removed is left for a later access
+// (`journalStands` tells); the log is whole all the same. Throws
+// RuntimeError: FileNotFound for a missing log opened to read (when no
+// journal can make it again), and as LockedFile does.
+LockedFile openResultsLog(const QString &path, LockedFile::Access access, LockPurpose purpose,
+                          bool *journalStands = nullptr);
+// The same, or nothing when the open fails with the error `answered`, which
+// the caller answers itself (FileNotFound: no log yet; FileBusy: try later).
+std::optional<LockedFile> openResultsLogUnless(int answered, const QString &path, LockedFile::Access access,
+                                               LockPurpose purpose);
 
 // Appends a record for the state's student, level and result, dated now,
 // and flushes it to the disk (or the server) before it returns: only then

@@ -101,8 +101,11 @@ QString recordLineText(int number, int numberWidth, const Seisekikiroku &record,
 }
 
 std::optional<Seisekikiroku> readResultRecord(const QString &path, int number) {
-  if (number < 1 || !fileSystem().exists(path)) return std::nullopt;
-  const LockedFile log = openResultsLog(path, LockedFile::Access::Read, LockPurpose::Read);
+  if (number < 1) return std::nullopt;
+  const std::optional<LockedFile> opened =
+      openResultsLogUnless(errc::FileNotFound, path, LockedFile::Access::Read, LockPurpose::Read);
+  if (!opened) return std::nullopt;
+  const LockedFile &log = *opened;
   const qint64 at = static_cast<qint64>(number - 1) * kResultRecordSize;
   if (at + kResultRecordSize > log.size()) return std::nullopt;
   const QByteArray bytes = log.readAt(at, kResultRecordSize);
@@ -112,8 +115,12 @@ std::optional<Seisekikiroku> readResultRecord(const QString &path, int number) {
 
 RewriteOutcome rewriteResultRecord(const QString &path, int number, const Seisekikiroku &asRead,
                                    const Seisekikiroku &changed) {
-  if (number < 1 || !fileSystem().exists(path)) return RewriteOutcome::Missing;
-  LockedFile log = openResultsLog(path, LockedFile::Access::ReadWrite, LockPurpose::Change);
+  // Looked for by an open: a log written for a missing one would be created empty.
+  if (number < 1 || (!fileIsThere(path) && !fileIsThere(resultsJournalPath(path)))) return RewriteOutcome::Missing;
+  std::optional<LockedFile> opened =
+      openResultsLogUnless(errc::FileBusy, path, LockedFile::Access::ReadWrite, LockPurpose::Change);
+  if (!opened) return RewriteOutcome::Busy;
+  LockedFile &log = *opened;
   const qint64 at = static_cast<qint64>(number - 1) * kResultRecordSize;
   if (at + kResultRecordSize > log.size()) return RewriteOutcome::Missing;
   if (log.readAt(at, kResultRecordSize) != encodeRecord(asRead)) return RewriteOutcome::Changed;
@@ -125,26 +132,31 @@ RewriteOutcome rewriteResultRecord(const QString &path, int number, const Seisek
 DeleteResult deleteResultRecord(const QString &path, int number, const Seisekikiroku &asRead,
                                 const std::function<void(DeleteStep)> &step) {
   const QString journalPath = resultsJournalPath(path);
-  if (number < 1 || (!fileSystem().exists(path) && !fileSystem().exists(journalPath)))
-    return {DeleteOutcome::Missing, {}};
+  if (number < 1 || (!fileIsThere(path) && !fileIsThere(journalPath))) return {DeleteOutcome::Missing, {}, {}};
 
   std::optional<LockedFile> log;
   Journal journal;
   try {
-    log.emplace(openResultsLog(path, LockedFile::Access::ReadWrite, LockPurpose::Change));
+    bool journalStands = false;
+    log.emplace(openResultsLog(path, LockedFile::Access::ReadWrite, LockPurpose::Change, &journalStands));
+    // The rename that gives this delete's journal its name never replaces
+    // another; nor may an earlier journal be lost.
+    if (journalStands) return {DeleteOutcome::JournalStands, {}, journalPath};
     const qint64 records = log->size() / kResultRecordSize;
-    if (number > records) return {DeleteOutcome::Missing, {}};
+    if (number > records) return {DeleteOutcome::Missing, {}, {}};
     journal.content = log->readAt(0, records * kResultRecordSize);
     if (journal.content.size() != records * kResultRecordSize) throw RuntimeError(errc::DeviceIo, path);
     // The teacher chose the record as it was read for the list; another
     // teacher's delete may have moved a different one into its place.
     const qint64 cut = static_cast<qint64>(number - 1) * kResultRecordSize;
-    if (journal.content.mid(cut, kResultRecordSize) != encodeRecord(asRead)) return {DeleteOutcome::Changed, {}};
+    if (journal.content.mid(cut, kResultRecordSize) != encodeRecord(asRead)) return {DeleteOutcome::Changed, {}, {}};
     // Any journal there was has been recovered by the open: this one is ours.
     journal.deletedRecord = number;
     writeJournal(journalPath, journal.content, number);
   } catch (const RuntimeError &e) {
-    return {DeleteOutcome::NotDeleted, reportOf(e)};
+    // Before the journal takes its name nothing is changed.
+    if (e.number() == errc::FileBusy) return {DeleteOutcome::Busy, reportOf(e), {}};
+    return {DeleteOutcome::NotDeleted, reportOf(e), {}};
   }
   const QByteArray &before = journal.content;
   QByteArray after = before;
@@ -164,15 +176,15 @@ DeleteResult deleteResultRecord(const QString &path, int number, const Seisekiki
       log->flush();
       setJournalState(journalPath, journal, JournalState::RolledBack);
       removeJournal(journalPath);
-      return {DeleteOutcome::NotDeleted, reportOf(e)};
+      return {DeleteOutcome::NotDeleted, reportOf(e), {}};
     } catch (const RuntimeError &) {
       switch (judgeLogAfterFailure(*log, journalPath, before, after)) {
-        case LogAfterFailure::Old: return {DeleteOutcome::NotDeleted, reportOf(e)};
-        case LogAfterFailure::New: return {DeleteOutcome::DeletedWithError, reportOf(e)};
-        case LogAfterFailure::PutBack: return {DeleteOutcome::Interrupted, reportOf(e)};
+        case LogAfterFailure::Old: return {DeleteOutcome::NotDeleted, reportOf(e), {}};
+        case LogAfterFailure::New: return {DeleteOutcome::DeletedWithError, reportOf(e), {}};
+        case LogAfterFailure::PutBack: return {DeleteOutcome::Interrupted, reportOf(e), {}};
         case LogAfterFailure::Uncertain: break;
       }
-      return {DeleteOutcome::Uncertain, reportOf(e)};
+      return {DeleteOutcome::Uncertain, reportOf(e), {}};
     }
   };
   try {
@@ -189,8 +201,8 @@ DeleteResult deleteResultRecord(const QString &path, int number, const Seisekiki
     return undo(e);
   }
   // Removed while the lock is still held: no other delete can find it.
-  if (!removeJournal(journalPath)) return {DeleteOutcome::JournalLeft, {}};
-  return {DeleteOutcome::Deleted, {}};
+  if (!removeJournal(journalPath)) return {DeleteOutcome::JournalLeft, {}, journalPath};
+  return {DeleteOutcome::Deleted, {}, {}};
 }
 
 QString deleteOutcomeMessage(const DeleteResult &result) {
@@ -198,8 +210,23 @@ QString deleteOutcomeMessage(const DeleteResult &result) {
   const QString detail = result.errorText.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + result.errorText;
   switch (result.outcome) {
     case DeleteOutcome::Deleted:
-    case DeleteOutcome::JournalLeft:  // the next access to the log tidies it away
       return {};
+    case DeleteOutcome::JournalLeft:
+      return QStringLiteral("消去しました。%1 は消去の後の形で、このまま使えます。\r\n"
+                            "ただ、消去の途中の記録 %2 を消せませんでした（ほかのプログラムが使っていたようです）。"
+                            "%2 は、次にどれかのパソコンが成績を読むか記録するときに消されます。")
+          .arg(log, result.journalPath);
+    case DeleteOutcome::Busy:
+      return QStringLiteral("ほかのプログラムが成績のファイルを使っていたので、消去できませんでした。何も消していません。\r\n"
+                            "少し待ってから、もう一度「消去」を押してください。") +
+             detail;
+    case DeleteOutcome::JournalStands:
+      return QStringLiteral("消去できませんでした。%1 は元のままです。\r\n"
+                            "前の消去の記録 %2 が残っていて、消せません。\r\n"
+                            "ウイルス対策やバックアップのプログラムが %2 を開いたままにしていないか、"
+                            "この共有フォルダーでファイルを消す権限があるかを確かめてから、もう一度「消去」を押してください。\r\n"
+                            "（中身は %1 にもうある成績の写しなので、手で消してもかまいません。）")
+          .arg(log, result.journalPath);
     case DeleteOutcome::Missing:
       return QStringLiteral("この記録はもうありません。一覧を作り直します。");
     case DeleteOutcome::Changed:

@@ -70,6 +70,7 @@ enum class RewriteOutcome {
   Written,
   Missing,  // the log no longer holds that record
   Changed,  // the record at that place is not the one read: someone else changed the log
+  Busy,     // another program held the log; nothing was written
 };
 // Writes `changed` over record `number`, under the exclusive lock, provided
 // the record there still equals `asRead`, and flushes the log.
@@ -82,13 +83,16 @@ enum class DeleteOutcome {
   Changed,      // the record at that place is not the one read; nothing changed
   NotDeleted,   // failed; the log is as it was
   Interrupted,  // failed and could not put the log back: the journal makes the next access do it
-  JournalLeft,  // deleted; the finished journal could not be removed (the next access does)
+  JournalLeft,  // deleted; the finished journal could not be removed (a later access does)
+  Busy,         // another program held the log or a journal; nothing changed
+  JournalStands,  // an earlier delete's finished journal could not be removed; nothing changed
   DeletedWithError,  // failed after the log was rewritten, and it stays rewritten
   Uncertain,    // failed, and what the log holds could not be shown
 };
 struct DeleteResult {
   DeleteOutcome outcome = DeleteOutcome::Deleted;
   QString errorText;  // the run-time error report of the failure, when there was one
+  QString journalPath;  // JournalLeft, JournalStands: the journal that could not be removed
 };
 
 // The points of the delete at which `step` is called, with the lock held; a

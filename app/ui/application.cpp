@@ -8,6 +8,7 @@
 #include "app/ui/firstfrm.h"
 #include "platform/clock.h"
 #include "platform/events.h"
+#include "platform/filesystem.h"
 #include "platform/messageboxes.h"
 #include "platform/runtimeerror.h"
 #include "results/logjournal.h"
@@ -32,6 +33,8 @@ Application::Application(Services services, QString programFolder)
   setLockWait([this](const QString &path, LockPurpose purpose, int attempt) {
     return waitForLock(path, purpose, attempt);
   });
+  // The short retries while another program holds a file keep the windows alive too.
+  setHeldWait([this](int ms) { waitWithWindowsAlive(clock(), ms); });
   // Told while the log's lock is held: shown once it is released, so that no
   // other machine waits for the box to be closed.
   setRecoveryNotice([this](const QString &message) {
@@ -50,6 +53,7 @@ Application::~Application() {
   if (g_current == this) {
     g_current = nullptr;
     setLockWait({});
+    setHeldWait({});
     setRecoveryNotice({});
   }
 }
@@ -63,7 +67,7 @@ bool Application::waitForLock(const QString &path, LockPurpose purpose, int atte
   waitWithWindowsAlive(clock(), 1000);
   if (attempt % kLockSecondsBeforeAsking != 0) return true;
   const QString title = state_.programTitle.isEmpty() ? QStringLiteral("ミナトリ") : state_.programTitle;
-  return messages().show(QStringLiteral("%1 をほかのパソコンが使っています。\r\n%2\r\nもう少し待ちますか？")
+  return messages().show(QStringLiteral("%1 をほかのパソコンかプログラムが使っています。\r\n%2\r\nもう少し待ちますか？")
                              .arg(QFileInfo(path).fileName(), path),
                          title, MessageButtons::RetryCancel, MessageIcon::Warning) == MessageAnswer::Retry;
 }

@@ -20,7 +20,7 @@ BASEFRM::BASEFRM(Application &app) : Window(app) {
   QFont f = label19_->font();
   f.setPointSizeF(designPoints(18));
   label19_->setFont(f);
-  busy_ = new QLabel(QStringLiteral("成績ファイルをほかのパソコンが使っています。\n記録できるまでお待ちください。"), this);
+  busy_ = new QLabel(QStringLiteral("成績ファイルがほかで使われています。\n記録できるまでお待ちください。"), this);
   busy_->setObjectName(QStringLiteral("Label20"));
   busy_->setAlignment(Qt::AlignCenter);
   busy_->hide();

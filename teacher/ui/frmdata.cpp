@@ -309,6 +309,12 @@ void FrmData::changeAndRecord() {
   const RewriteOutcome outcome = rewriteResultRecord(resultsLogPath(state()), selectedRecord_, asRead_, *working_);
   if (outcome == RewriteOutcome::Written) {
     asRead_ = *working_;
+  } else if (outcome == RewriteOutcome::Busy) {
+    // Nothing written: the panel keeps the teacher's values for another try.
+    app().messages().show(QStringLiteral("ほかのプログラムが成績のファイルを使っていたので、記録できませんでした。"
+                                         "何も変えていません。\r\n少し待ってから、もう一度「変更して記録」を押してください。"),
+                          title, MessageButtons::Ok, MessageIcon::Warning);
+    return;
   } else {
     app().messages().show(QStringLiteral("この記録は読んだ後で変わっています。何も書かずに一覧を作り直します。"),
                           title, MessageButtons::Ok, MessageIcon::Warning);
@@ -329,6 +335,8 @@ void FrmData::deleteRecord() {
     app().messages().show(message, QStringLiteral("注意"), MessageButtons::Ok,
                           stopped ? MessageIcon::Critical : MessageIcon::Warning);
   }
+  // Nothing changed: the record stays open for another press.
+  if (result.outcome == DeleteOutcome::Busy || result.outcome == DeleteOutcome::JournalStands) return;
   if (result.outcome != DeleteOutcome::NotDeleted && result.outcome != DeleteOutcome::Interrupted) {
     // The record is gone: nothing is left for the buttons to act on.
     working_.reset();

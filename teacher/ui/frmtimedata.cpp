@@ -328,7 +328,13 @@ bool FrmTimeData::save() {
   }
   showWaitPanel(false);
   busy_ = false;
-  if (failure) {
+  if (failure && failure->number() == errc::FileBusy) {
+    // Held for a moment by another PC or program: the edits stay in the grid.
+    app().messages().show(QStringLiteral("%1 をほかのパソコンかプログラムが使っていたので、記録できませんでした。"
+                                         "ファイルは元のままです。\r\n少し待ってから、もう一度「更新記録」を押してください。")
+                              .arg(criteriaFileName()),
+                          kCaution, MessageButtons::Ok, MessageIcon::Warning);
+  } else if (failure) {
     const QString what = QStringLiteral("%1 に記録できませんでした。ファイルは元のままです。");
     app().messages().show(what.arg(criteriaFileName()) + QStringLiteral("\r\n\r\n") +
                               runtimeErrorReportText(*failure),

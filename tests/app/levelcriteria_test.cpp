@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include "app/programstate.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
+#include "platform/filesystem.h"
+#include "tests/support/faultyfiles.h"
 #include "tests/support/testinstallation.h"
 
 using namespace minatori;
@@ -159,6 +162,41 @@ TEST_F(CriteriaFile, ACellThatCannotBeEncodedLeavesTheFileUntouched) {
   rows[0][9] = QStringLiteral("🙂");
   EXPECT_THROW(saveLevelCriteria(state, rows), RuntimeError);
   EXPECT_EQ(fileBytes(), original);
+}
+
+// Other PCs read the file at their start, and a scanner may open the new one
+// at once: the rename over it is refused K times, or held past the short
+// retries. Saved whole, or refused as busy with the file and the criteria in
+// use as they were; no temporary file is left either way.
+TEST_F(CriteriaFile, AFileHeldByAnotherProgramIsSavedOrLeftAsItWas) {
+  const QByteArray original = fileBytes();
+  auto rows = readCriteriaRows(criteriaFilePath(state));
+  rows[1][0] = QStringLiteral("99");
+  for (const int times : {1, 3, faults::FaultyFiles::kAlways}) {
+    SCOPED_TRACE(times);
+    const bool saved = times != faults::FaultyFiles::kAlways;
+    {
+      faults::FaultyFiles files(inst.contentFolder());
+      files.hold(QString::fromUtf16(kCriteriaFileName), times);
+      try {
+        saveLevelCriteria(state, rows);
+        EXPECT_TRUE(saved);
+      } catch (const RuntimeError &e) {
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(e.number(), errc::FileBusy);
+        EXPECT_EQ(files.heldWaitMs(), kHeldRetryBoundMs);
+      }
+    }
+    EXPECT_EQ(fileBytes() == original, !saved);
+    EXPECT_EQ(state.criteria[2].targetTime, saved ? 99 : 45);
+    EXPECT_EQ(QDir(inst.contentFolder()).entryList({QStringLiteral("*.tmp")}, QDir::Files), QStringList());
+    test::TestInstallation::writeCp932(criteriaFilePath(state), decodeCp932(original, {}));
+    loadLevelCriteria(state);
+  }
+  // Read at a PC's start while a scanner holds it for a moment: read all the same.
+  faults::FaultyFiles files(inst.contentFolder());
+  files.hold(QString::fromUtf16(kCriteriaFileName), 3);
+  EXPECT_NO_THROW(loadLevelCriteria(state));
 }
 
 }  // namespace

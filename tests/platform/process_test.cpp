@@ -2,6 +2,11 @@
 // every system.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
 #include "platform/process.h"
 
 using namespace minatori;
@@ -49,5 +54,29 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"japanese_argument", QStringLiteral("C:\\a.exe"), {QStringLiteral("名簿"), QStringLiteral("1")},
                         QStringLiteral("\"C:\\a.exe\" 名簿 1")}),
     [](const auto &info) { return std::string(info.param.name); });
+
+#ifndef _WIN32
+// The program menu gets the environment the program was started with, not
+// the enlargement the program set for its own windows.
+TEST(StartedPrograms, GetTheEnvironmentTheProgramWasStartedWith) {
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("env"));
+  qputenv("MINATORI_PROBE", "given");
+  qunsetenv("QT_SCALE_FACTOR");
+  rememberStartEnvironment();
+  qputenv("MINATORI_PROBE", "changed");
+  qputenv("QT_SCALE_FACTOR", "2.25");
+  const QString script = QStringLiteral("printf '%s %s' \"$MINATORI_PROBE\" \"${QT_SCALE_FACTOR-none}\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0\"");
+  ASSERT_EQ(startProgramDetached(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, out}), QString());
+  QElapsedTimer t;
+  t.start();
+  while (!QFile::exists(out) && t.elapsed() < 10000) QThread::msleep(10);
+  QFile f(out);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), QByteArray("given none"));
+  qunsetenv("QT_SCALE_FACTOR");
+  qunsetenv("MINATORI_PROBE");
+}
+#endif
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "app/ui/frmver.h"
 #include "drill/ui/mainfrm.h"
 #include "platform/lockedfile.h"
+#include "results/logjournal.h"
 #include "results/resultslog.h"
 #include "results/tallies.h"
 #include "results/ui/frmsyuuryou.h"
@@ -29,6 +30,7 @@
 #include "roster/ui/namesel.h"
 #include "teacher/ui/frmdata.h"
 #include "teacher/ui/frmtimedata.h"
+#include "tests/support/faultyfiles.h"
 #include "tests/support/roads.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
@@ -129,6 +131,35 @@ class Seisekitime1WindowTest : public QObject {
         for (int i = 0; i < row; ++i) pressKey(drill, Qt::Key_Down);
         typeKeys(drill, QString::number(k));
       }
+    }
+  };
+
+  // Holds the results log as another machine (its lock) or another program
+  // (the file, past the short retries) does; or a finished journal beside
+  // it whose removal is refused.
+  struct Holder {
+    enum Kind { Machine, Program, JournalRemoval };
+    QString log, journal;
+    std::optional<LockedFile> lock;
+    std::optional<faults::FaultyFiles> files;
+    Holder(Run &run, Kind kind)
+        : log(resultsLogPath(run.app->state())), journal(resultsJournalPath(log)) {
+      if (kind == Machine) {
+        lock.emplace(log, LockedFile::Access::ReadWrite, LockPurpose::Append);
+        return;
+      }
+      if (kind == JournalRemoval) {
+        QFile f(journal);
+        f.open(QIODevice::WriteOnly);
+        f.write(encodeJournal({QByteArray(), 1, JournalState::Committed}));
+      }
+      files.emplace(run.app->state().contentFolder);
+      if (kind == Program) files->hold(QString::fromUtf16(kResultsLogFileName), faults::FaultyFiles::kAlways);
+      else files->holdRemovals(QString::fromUtf16(kResultsJournalFileName), faults::FaultyFiles::kAlways);
+    }
+    void letGo() {
+      lock.reset();
+      if (files) files->hold(QString::fromUtf16(kResultsLogFileName), 0);
     }
   };
 
@@ -339,33 +370,36 @@ class Seisekitime1WindowTest : public QObject {
     QCOMPARE(run.child<QWidget>(QStringLiteral("List5_3"))->x(), first);
   }
 
-  // Another machine holds the results log. Reading waits with the windows
-  // alive and asks every 30 s; "Retry" waits on, "Cancel" ends the program
-  // with the report naming the log.
+  // Another machine holds the results log's lock, or another program the
+  // file itself. Reading waits with the windows alive and asks every 30 s;
+  // "Retry" waits on, "Cancel" ends the program with the report naming the log.
   void aBusyLogIsWaitedForAndAskedAbout_data() {
     QTest::addColumn<bool>("retry");
-    QTest::newRow("retry, then the log is free") << true;
-    QTest::newRow("cancel") << false;
+    QTest::addColumn<bool>("byProgram");
+    QTest::newRow("retry, then the log is free") << true << false;
+    QTest::newRow("cancel") << false << false;
+    QTest::newRow("held by a program, retry") << true << true;
+    QTest::newRow("held by a program, cancel") << false << true;
   }
   void aBusyLogIsWaitedForAndAskedAbout() {
     QFETCH(bool, retry);
+    QFETCH(bool, byProgram);
     Run run;
     run.attempts(7, 2, {40});
-    std::optional<LockedFile> otherMachine;
-    otherMachine.emplace(resultsLogPath(run.app->state()), LockedFile::Access::ReadWrite, LockPurpose::Append);
+    Holder other(run, byProgram ? Holder::Program : Holder::Machine);
     run.messages.answers = {retry ? MessageAnswer::Retry : MessageAnswer::Cancel};
-    // The other machine lets go once it has been asked about.
+    // The other one lets go once it has been asked about.
     QTimer release;
     release.setInterval(0);
     connect(&release, &QTimer::timeout, [&] {
-      if (!run.messages.shown.empty()) otherMachine.reset();
+      if (!run.messages.shown.empty()) other.letGo();
     });
     release.start();
     run.arrive(7);
     const qint64 waited = run.clock.pausedMs();
     QVERIFY(!run.messages.shown.empty());
     const ShownMessage &asked = run.messages.shown.front();
-    QVERIFY2(asked.text.startsWith(QStringLiteral("成績累積データ.dat をほかのパソコンが使っています。")), qPrintable(asked.text));
+    QVERIFY2(asked.text.startsWith(QStringLiteral("成績累積データ.dat をほかのパソコンかプログラムが使っています。")), qPrintable(asked.text));
     QCOMPARE(asked.buttons, MessageButtons::RetryCancel);
     QVERIFY(waited >= 30000);  // on the program's clock: no test waits for real seconds
     if (retry) {
@@ -379,35 +413,45 @@ class Seisekitime1WindowTest : public QObject {
     }
   }
 
-  // An attempt that ends while another machine holds the log waits, the wait
-  // window saying why, and is recorded once the log is free.
+  // An attempt that ends while another machine or program holds the log
+  // waits, the wait window saying why, and is recorded once the log is
+  // free. A finished journal that cannot be removed is no reason to wait or
+  // to ask: the attempt is recorded at once and the student told nothing.
+  void anAttemptWaitsForABusyLogAndIsRecorded_data() {
+    QTest::addColumn<int>("holder");
+    QTest::newRow("another machine's lock") << int(Holder::Machine);
+    QTest::newRow("another program") << int(Holder::Program);
+    QTest::newRow("a finished journal that cannot be removed") << int(Holder::JournalRemoval);
+  }
   void anAttemptWaitsForABusyLogAndIsRecorded() {
+    QFETCH(int, holder);
     Run run;
     run.clock.setAutoAdvanceMs(10);
     run.arrive(7);
     typeKeys(run.screen, QStringLiteral("2"));
     MainFrm *drill = run.app->windows().find<MainFrm>();
     for (int question = 1; question <= 2; ++question) Run::answerByKeys(drill);
-    std::optional<LockedFile> otherMachine;
-    otherMachine.emplace(resultsLogPath(run.app->state()), LockedFile::Access::ReadWrite, LockPurpose::Append);
+    Holder other(run, static_cast<Holder::Kind>(holder));
     bool toldWhy = false;
     QTimer release;
     release.setInterval(0);
     connect(&release, &QTimer::timeout, [&] {
       BASEFRM *wait = run.app->windows().find<BASEFRM>();
       if (!wait || !wait->findChild<QLabel *>(QStringLiteral("Label20"))->isVisible()) return;
-      toldWhy = wait->findChild<QLabel *>(QStringLiteral("Label20"))->text().contains(QStringLiteral("成績ファイル"));
-      otherMachine.reset();
+      toldWhy = wait->findChild<QLabel *>(QStringLiteral("Label20"))->text().contains(QStringLiteral("成績ファイル")) &&
+                clippedCaptions(wait).isEmpty();
+      other.letGo();
       release.stop();
     });
     release.start();
     Run::answerByKeys(drill);  // the last question
-    QVERIFY(toldWhy);
+    QCOMPARE(toldWhy, holder != Holder::JournalRemoval);
     QVERIFY(run.messages.shown.empty());  // an append never asks: it waits
     QVERIFY(run.app->windows().find<FrmSyuuryou>());
     const auto records = readResultRecords(resultsLogPath(run.app->state()));
     QCOMPARE(records.size(), size_t(1));
     QCOMPARE(records[0].studentNumber, qint16(7));
+    QCOMPARE(QFile::exists(other.journal), holder == Holder::JournalRemoval);
   }
 
   void columnGeometryAndScrolling() {

@@ -28,9 +28,28 @@ FaultyFiles::FaultyFiles(const QString &folder) : real_(systemFileSystem()), fol
   for (const QFileInfo &f : QDir(folder_).entryInfoList(QDir::Files))
     durable_[key(f.absoluteFilePath())] = {true, realBytes(f.absoluteFilePath())};
   setFileSystem(this);
+  setHeldWait([this](int ms) { heldWaitMs_ += ms; });
 }
 
-FaultyFiles::~FaultyFiles() { setFileSystem(nullptr); }
+FaultyFiles::~FaultyFiles() {
+  setHeldWait({});
+  setFileSystem(nullptr);
+}
+
+void FaultyFiles::hold(const QString &fileName, int times) { held_[fileName] = times; }
+void FaultyFiles::holdRemovals(const QString &fileName, int times) { heldRemovals_[fileName] = times; }
+void FaultyFiles::cacheExists(const QString &fileName, bool answer) { cachedExists_[fileName] = answer; }
+
+void FaultyFiles::heldCheck(const QString &path, bool removal) {
+  const QString name = QFileInfo(path).fileName();
+  for (auto *held : {&held_, removal ? &heldRemovals_ : nullptr}) {
+    if (!held) continue;
+    const auto it = held->find(name);
+    if (it == held->end() || it->second <= 0) continue;
+    if (it->second != kAlways) --it->second;
+    throw RuntimeError(errc::FileBusy, path);
+  }
+}
 
 QString FaultyFiles::key(const QString &path) { return QFileInfo(path).absoluteFilePath(); }
 
@@ -82,6 +101,7 @@ void FaultyFiles::count(const QString &path, bool *partial, bool *failed) {
 
 FileHandle FaultyFiles::open(const QString &path, bool write) {
   deadCheck();
+  heldCheck(path, false);
   if (!write) return real_.open(path, false);
   const bool existed = real_.exists(path);
   count(path);
@@ -146,10 +166,13 @@ void FaultyFiles::flush(FileHandle file, const QString &path) {
 
 bool FaultyFiles::exists(const QString &path) {
   deadCheck();
+  if (const auto it = cachedExists_.find(QFileInfo(path).fileName()); it != cachedExists_.end()) return it->second;
   return real_.exists(path);
 }
 
 bool FaultyFiles::remove(const QString &path) {
+  deadCheck();
+  heldCheck(path, true);
   bool failed = false;
   count(path, nullptr, &failed);
   if (failed) return false;
@@ -160,6 +183,9 @@ bool FaultyFiles::remove(const QString &path) {
 }
 
 bool FaultyFiles::rename(const QString &from, const QString &to) {
+  deadCheck();
+  heldCheck(from, false);
+  heldCheck(to, false);
   bool failed = false;
   count(from, nullptr, &failed);
   if (failed) return false;
@@ -167,6 +193,19 @@ bool FaultyFiles::rename(const QString &from, const QString &to) {
   if (!real_.rename(from, to)) return false;
   pending_.push_back({Change::Rename, key(from), key(to), 0, {}});
   return true;
+}
+
+void FaultyFiles::replace(const QString &from, const QString &to) {
+  deadCheck();
+  heldCheck(from, false);
+  heldCheck(to, false);
+  bool failed = false;
+  count(to, nullptr, &failed);
+  if (failed) throw RuntimeError(fault_ == Fault::DiskFull ? errc::DiskFull : errc::DeviceIo, to);
+  track(from);
+  track(to);
+  real_.replace(from, to);
+  pending_.push_back({Change::Rename, key(from), key(to), 0, {}});
 }
 
 void FaultyFiles::flushFolderOf(const QString &filePath) {

@@ -1,7 +1,10 @@
 #pragma once
 // A file layer for tests that fails, or "crashes", at the Nth call that
-// changes a file (open for writing, write, cut, flush, remove, rename, folder
-// flush), over the real files of one folder.
+// changes a file (open for writing, write, cut, flush, remove, rename,
+// replace, folder flush), over the real files of one folder. It also plays
+// the other programs of a Windows machine: a file held by a scanner for a
+// while (its opens, removals and renames refused as FileBusy), and a
+// network client's cached answer to a look-up.
 //
 // Two crash models:
 //  - Crash: the process stops at call N. The call is not made (TornCrash:
@@ -42,6 +45,17 @@ class FaultyFiles final : public FileSystem {
   static constexpr int kAlways = 1 << 30;
   void failAt(int call, Fault fault, int times = 1);
   int calls() const { return calls_; }
+
+  // The next `times` opens, removals, renames and replacements of the file
+  // named `fileName` (in any folder) are refused as held (kAlways: for ever).
+  // Each try counts, the short retries' included.
+  void hold(const QString &fileName, int times);
+  // Removals alone are refused as held (kAlways: for ever); opens go through.
+  void holdRemovals(const QString &fileName, int times);
+  // exists() answers `answer` for the file named `fileName`, whatever is there.
+  void cacheExists(const QString &fileName, bool answer);
+  // Milliseconds the short retries waited, in all (they do not really wait).
+  int heldWaitMs() const { return heldWaitMs_; }
   bool crashed() const { return crashed_; }
 
   // The changes not known to be on the disk at the crash, in the order made.
@@ -69,6 +83,7 @@ class FaultyFiles final : public FileSystem {
   bool exists(const QString &path) override;
   bool remove(const QString &path) override;
   bool rename(const QString &from, const QString &to) override;
+  void replace(const QString &from, const QString &to) override;
   void flushFolderOf(const QString &filePath) override;
 
  private:
@@ -87,6 +102,8 @@ class FaultyFiles final : public FileSystem {
   // reports it by its result through `failed`.
   void count(const QString &path, bool *partial = nullptr, bool *failed = nullptr);
   void deadCheck() const;
+  // Throws FileBusy while `path` is held against the call.
+  void heldCheck(const QString &path, bool removal);
   void track(const QString &path);
   static QString key(const QString &path);
 
@@ -97,6 +114,9 @@ class FaultyFiles final : public FileSystem {
   bool crashed_ = false;
   std::map<QString, Durable> durable_;
   std::vector<Change> pending_;
+  std::map<QString, int> held_, heldRemovals_;  // by file name: refusals left
+  std::map<QString, bool> cachedExists_;
+  int heldWaitMs_ = 0;
 };
 
 }  // namespace minatori::faults

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <optional>
 
 #include "app/configuration.h"
 #include "app/levelcatalogue.h"
@@ -351,6 +352,54 @@ class FrmDataWindowTest : public QObject {
     QCOMPARE(run.messages.shown[1].icon, MessageIcon::Critical);
     QCOMPARE(run.logBytes(), logOf(5));
     QCOMPARE(run.lineCount(), 5);
+  }
+
+  // Another program holds the log: the change and the delete say so, change
+  // nothing and keep the record open for another press, which then works.
+  // A delete whose journal cannot be removed says where it stands, and the
+  // next delete is refused, naming it, until it can go.
+  void aHeldLogOrJournalIsToldAndNothingIsLost() {
+    Run run;
+    run.open();
+    run.doubleClickLine(2);  // record 3
+    const QString logName = QString::fromUtf16(kResultsLogFileName);
+    const QString journalName = QString::fromUtf16(kResultsJournalFileName);
+    std::optional<faults::FaultyFiles> files(std::in_place, run.app->state().contentFolder);
+    files->hold(logName, faults::FaultyFiles::kAlways);
+    run.typeTime(QStringLiteral("77"));
+    run.press("Command2");
+    run.press("Command3");
+    QCOMPARE(run.messages.shown.size(), size_t(3));  // the change's, the question, the delete's
+    QVERIFY2(run.messages.shown[0].text.contains(QStringLiteral("何も変えていません")), qPrintable(run.messages.shown[0].text));
+    QVERIFY2(run.messages.shown[2].text.contains(QStringLiteral("何も消していません")), qPrintable(run.messages.shown[2].text));
+    QCOMPARE(run.logBytes(), logOf(5));
+    QVERIFY(run.child<QPushButton>("Command3")->isEnabled());
+
+    files->hold(logName, 0);
+    files->holdRemovals(journalName, faults::FaultyFiles::kAlways);
+    run.doubleClickLine(2);
+    run.press("Command3");
+    QCOMPARE(run.messages.shown.size(), size_t(5));
+    const QString left = run.messages.shown[4].text;
+    QVERIFY2(left.startsWith(QStringLiteral("消去しました。")) && left.contains(resultsJournalPath(run.logPath())),
+             qPrintable(left));
+    QCOMPARE(run.logBytes(), recordsOf(logOf(5), {1, 2, 4, 5}));
+    QCOMPARE(run.lineCount(), 4);  // the list read past the journal that stands
+
+    run.doubleClickLine(2);
+    run.press("Command3");
+    QCOMPARE(run.messages.shown.size(), size_t(7));
+    QVERIFY2(run.messages.shown[6].text.contains(resultsJournalPath(run.logPath())) &&
+                 run.messages.shown[6].text.contains(QStringLiteral("元のまま")),
+             qPrintable(run.messages.shown[6].text));
+    QCOMPARE(run.logBytes(), recordsOf(logOf(5), {1, 2, 4, 5}));
+
+    files.reset();
+    run.doubleClickLine(2);
+    run.press("Command3");
+    QCOMPARE(run.messages.shown.size(), size_t(8));
+    QCOMPARE(run.logBytes(), recordsOf(logOf(5), {1, 2, 5}));
+    QVERIFY(!QFile::exists(resultsJournalPath(run.logPath())));
   }
 
   // A journal that came back long after its delete, beside a log that has

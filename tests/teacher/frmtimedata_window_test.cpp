@@ -17,6 +17,7 @@
 #include "teacher/ui/frmtimedata.h"
 #include "tests/support/testinstallation.h"
 #include "tests/support/roads.h"
+#include "tests/support/faultyfiles.h"
 #include "tests/support/windowrun.h"
 #include "tests/support/windowtestmain.h"
 
@@ -38,7 +39,10 @@ class FrmTimeDataWindowTest : public QObject {
     }
     void open() { w = &app->windows().show<FrmTimeData>(); }
     QString path() { return criteriaFilePath(app->state()); }
-    QByteArray file() { return QFile::exists(path()) ? readWholeFile(path()) : QByteArray(); }
+    QByteArray file() {
+      QFile f(path());  // as it is on the disk, whatever the program's file layer
+      return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
     template <class T = QWidget>
     T *child(const char *name) const { return w->findChild<T *>(QString::fromLatin1(name)); }
     QTableWidget *grid() const { return child<QTableWidget>("MSFlexGrid1"); }
@@ -259,6 +263,27 @@ class FrmTimeDataWindowTest : public QObject {
     run.click("Command4");
     QVERIFY(run.left());
     QCOMPARE(run.file(), run.original);
+  }
+
+  // Another PC or program holds the file past the short retries: the teacher
+  // reads that it was busy and to press again; the edits stay, and the
+  // next press saves them.
+  void aHeldFileIsBusyAndTheNextPressSaves() {
+    Run run;
+    run.open();
+    run.type(QStringLiteral("5"));
+    std::optional<faults::FaultyFiles> files(std::in_place, run.app->state().contentFolder);
+    files->hold(QString::fromUtf16(kCriteriaFileName), faults::FaultyFiles::kAlways);
+    run.click("Command3");
+    QCOMPARE(run.messages.shown.size(), size_t{1});
+    QVERIFY2(run.messages.shown[0].text.contains(QStringLiteral("もう一度「更新記録」を押してください")),
+             qPrintable(run.messages.shown[0].text));
+    QCOMPARE(run.file(), run.original);
+    QCOMPARE(run.cell(1, 1), QStringLiteral("605"));
+    files.reset();
+    run.click("Command3");
+    QCOMPARE(run.messages.shown.size(), size_t{1});
+    QCOMPARE(run.app->state().criteria[1].targetTime, 605);
   }
 
   // A cell that would not read back as itself would shift the fields after

@@ -633,7 +633,7 @@ TEST(Recovery, DamagedForeignAndStaleJournals) {
   const std::pair<const char *, QByteArray> shapes[] = {
       {"old", before}, {"moved up", recordsOf(before, {1, 2, 4, 4, 5})}, {"new", after}, {"emptied", QByteArray("")}};
   for (const auto &[shape, log] : shapes) {
-    for (qsizetype length = 1; length < journal.size(); ++length)
+    for (qsizetype length = 0; length < journal.size(); ++length)  // 0: emptied outside the program
       rows.push_back({QStringLiteral("cut to %1 bytes beside the %2 log").arg(length).arg(shape), journal.left(length),
                       log, KeptAside});
     // Every byte of the fields before the slots, and a byte in the body.
@@ -789,4 +789,153 @@ TEST(AppendRecord, AFailedAppendTriedAgainIsStoredOnce) {
     }
     EXPECT_EQ(fileBytes(f.log()), logOf(3) + mine);
   }
+}
+
+// --- Files that another program holds (on Windows: a scanner, a backup agent) ------
+
+// Every access meets the log or the journal held K times (the short retries'
+// tries included), or held until the other program lets go while the access
+// waits; or the journal's removal refused for ever. Nothing is lost or stored
+// twice, the log changes only as the access means it to, the message tells
+// what happened, and no student is asked about a finished journal.
+TEST(HeldFiles, EveryAccessWaitsOrRefusesAndLosesNothing) {
+  const QByteArray before = logOf(5);
+  const QByteArray after = recordsOf(before, {1, 2, 4, 5});
+  const QByteArray hot = encodeJournal({before, 3, JournalState::Hot});
+  const QString logName = QString::fromUtf16(kResultsLogFileName);
+  const QString journalName = QString::fromUtf16(kResultsJournalFileName);
+  struct Shape {
+    const char *what;
+    QByteArray log, journal, recovered;  // on the disk, and the log once recovered
+    bool keptAside;
+  };
+  const Shape shapes[] = {
+      {"no journal", before, QByteArray(), before, false},
+      {"a Hot journal, records half moved up", recordsOf(before, {1, 2, 4, 4, 5}), hot, before, false},
+      {"a finished journal", after, encodeJournal({before, 3, JournalState::Committed}), after, false},
+      {"a journal cut off", before, hot.left(100), before, true},
+      {"an empty journal", before, QByteArray(""), before, true},
+  };
+  enum class Access { Append, Read, Delete, Rewrite };
+  enum class Hold { Log, Journal, JournalRemoval };
+  constexpr int kUntilLetGo = FaultyFiles::kAlways;
+  for (const Shape &shape : shapes)
+    for (const Hold hold : {Hold::Log, Hold::Journal, Hold::JournalRemoval})
+      for (const int times : {1, 3, kUntilLetGo})
+        for (const Access access : {Access::Append, Access::Read, Access::Delete, Access::Rewrite}) {
+          if (hold != Hold::Log && shape.journal.isNull()) continue;
+          if (hold == Hold::JournalRemoval && times != kUntilLetGo) continue;
+          SCOPED_TRACE(testing::Message() << shape.what << ", hold " << static_cast<int>(hold) << " × " << times
+                                          << ", access " << static_cast<int>(access));
+          LogFolder f;
+          writeBytes(f.log(), shape.log);
+          if (!shape.journal.isNull()) writeBytes(f.journal(), shape.journal);
+          QStringList told;
+          setRecoveryNotice([&](const QString &message) { told << message; });
+          FaultyFiles files(f.dir.path());
+          const QString held = hold == Hold::Log ? logName : journalName;
+          if (hold == Hold::JournalRemoval) {
+            files.holdRemovals(held, times);
+          } else {
+            files.hold(held, times);
+          }
+          // The other program lets go after a few of the waits a person sees.
+          int waits = 0;
+          setLockWait([&](const QString &, LockPurpose, int) {
+            if (++waits == 3 && hold != Hold::JournalRemoval) files.hold(held, 0);
+            return true;
+          });
+          // Held for good at the start of a teacher's change: refused, nothing changed.
+          const bool refused = times == kUntilLetGo && hold != Hold::JournalRemoval;
+          QByteArray expected = shape.recovered;
+          QString message;
+          switch (access) {
+            case Access::Append: {
+              const Seisekikiroku attempt = record(88, 2, 88);
+              EXPECT_EQ(appendRecord(f.log(), attempt), expected.size() / kResultRecordSize + 1);
+              expected += encodeRecord(attempt);
+              break;
+            }
+            case Access::Read: {
+              int total = 0;
+              readResultRecords(f.log(), 1, &total);
+              EXPECT_EQ(total, expected.size() / kResultRecordSize);
+              break;
+            }
+            case Access::Delete: {
+              const DeleteResult result = deleteResultRecord(f.log(), 1, decodeRecord(expected.constData()));
+              message = deleteOutcomeMessage(result);
+              if (refused) {
+                EXPECT_EQ(result.outcome, DeleteOutcome::Busy);
+                EXPECT_TRUE(message.contains(QStringLiteral("何も消していません")));
+                expected = shape.log;
+              } else if (hold == Hold::JournalRemoval) {
+                // The earlier journal stands, or (one kept aside) its own: the teacher hears where.
+                const bool earlier = !shape.keptAside;
+                EXPECT_EQ(result.outcome, earlier ? DeleteOutcome::JournalStands : DeleteOutcome::JournalLeft);
+                EXPECT_TRUE(message.contains(f.journal()));
+                if (!earlier) expected = expected.mid(kResultRecordSize);
+              } else {
+                EXPECT_EQ(result.outcome, DeleteOutcome::Deleted);
+                expected = expected.mid(kResultRecordSize);
+              }
+              break;
+            }
+            case Access::Rewrite: {
+              const RewriteOutcome outcome =
+                  rewriteResultRecord(f.log(), 1, decodeRecord(expected.constData()), record(1, 2, 99));
+              EXPECT_EQ(outcome, refused ? RewriteOutcome::Busy : RewriteOutcome::Written);
+              if (refused) {
+                expected = shape.log;
+              } else {
+                expected.replace(0, kResultRecordSize, encodeRecord(record(1, 2, 99)));
+              }
+              break;
+            }
+          }
+          setLockWait({});
+          setRecoveryNotice({});
+          EXPECT_EQ(fileBytes(f.log()), expected);
+          if (refused && (access == Access::Delete || access == Access::Rewrite)) {
+            EXPECT_EQ(fileBytes(f.journal()), shape.journal);  // untouched, for the next access
+            EXPECT_TRUE(told.isEmpty());
+            EXPECT_EQ(files.heldWaitMs(), kHeldRetryBoundMs);  // the short retries, once
+            continue;
+          }
+          // A held file is waited for only past the short retries.
+          EXPECT_EQ(waits > 0, times == kUntilLetGo && hold != Hold::JournalRemoval);
+          EXPECT_EQ(told.size(), shape.keptAside ? 1 : 0);
+          // A finished journal whose removal is refused stands; once let go,
+          // the next access removes it.
+          const bool stands = hold == Hold::JournalRemoval && (!shape.keptAside || access == Access::Delete);
+          EXPECT_EQ(QFile::exists(f.journal()), stands);
+          files.holdRemovals(held, 0);
+          readLog(f);
+          EXPECT_FALSE(QFile::exists(f.journal()));
+          EXPECT_EQ(fileBytes(f.log()), expected);
+        }
+}
+
+// A network client may answer a look-up from its cache, either way: only an
+// open of the journal decides, so a journal that has gone is no journal, and
+// one that is there is recovered though the look-up says it is not.
+TEST(HeldFiles, ACachedLookUpDecidesNothing) {
+  const QByteArray before = logOf(5);
+  const QByteArray hot = encodeJournal({before, 3, JournalState::Hot});
+  for (const bool journalThere : {false, true})
+    for (const bool cachedAnswer : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "journal there " << journalThere << ", cache says " << cachedAnswer);
+      LogFolder f;
+      writeBytes(f.log(), journalThere ? recordsOf(before, {1, 2, 4, 4, 5}) : before);
+      if (journalThere) writeBytes(f.journal(), hot);
+      FaultyFiles files(f.dir.path());
+      files.cacheExists(QString::fromUtf16(kResultsJournalFileName), cachedAnswer);
+      files.cacheExists(QString::fromUtf16(kResultsLogFileName), cachedAnswer);
+      int total = 0;
+      ASSERT_NO_THROW(readResultRecords(f.log(), 1, &total));
+      EXPECT_EQ(total, 5);
+      EXPECT_EQ(deleteResultRecord(f.log(), 5, record(5, 2, 50)).outcome, DeleteOutcome::Deleted);
+      EXPECT_EQ(fileBytes(f.log()), logOf(4));
+      EXPECT_FALSE(QFile::exists(f.journal()));
+    }
 }
