@@ -153,7 +153,7 @@ unzip -q "dist/$name.zip" -d "$road/unpacked"
 road_ok=0
 (cd "$road" && MINATORI_E2E_SCREENSHOTS=$road/screenshots "$root/build-windows/host/tests/realinput_test" \
   "$road/unpacked/MINATORI/minatori.exe" "$root/build-windows/target/tests/menustandin.exe" \
-  --gtest_filter="${MINATORI_WINDOWS_ROADS:-*}") ||
+  "$root/build-windows/target/tests/holdfile.exe" --gtest_filter="${MINATORI_WINDOWS_ROADS:-*}") ||
   road_ok=$?
 echo "Screenshots: $road/screenshots"
 if [ "$road_ok" -ne 0 ]; then
