@@ -112,7 +112,32 @@ cmake --install build-windows/target --prefix "$staging" >/dev/null
 # Debugging symbols stay out of the package (the compiler runtime's DLLs
 # carry theirs): a third of the size.
 find "$staging" \( -name '*.dll' -o -name '*.exe' \) -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
+if ! grep -q 'PerMonitorV2' "$staging/minatori.exe"; then
+  echo "minatori.exe carries no manifest (tools/windows/minatori.rc.in)"
+  exit 1
+fi
 { printf '\xEF\xBB\xBF'; sed 's/$/\r/' tools/windows/README-Windows.txt; } > "$staging/README-Windows.txt"
+# Where the exact sources of the shipped Qt and SDL DLLs come from, as the
+# LGPL asks: README-Windows.txt points here.
+{
+  echo "The Qt and SDL2 DLLs of this program folder were built, unchanged, from"
+  echo "these Debian source packages:"
+  echo
+  echo "  Qt (qtbase)  $QT_SOURCE $QT_DEBVERSION"
+  echo "  SDL2         $SDL_SOURCE $SDL_DEBVERSION"
+  echo
+  echo "On Debian, with deb-src entries in the apt sources, these fetch them:"
+  echo
+  echo "  apt-get source $QT_SOURCE=$QT_DEBVERSION"
+  echo "  apt-get source $SDL_SOURCE=$SDL_DEBVERSION"
+  echo
+  echo "Compiler: Debian's g++-mingw-w64-x86-64-posix" \
+    "$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)."
+  echo "Qt was configured with CMake and these options:"
+  printf '  %s\n' "${QT_OPTIONS[@]}"
+  echo "SDL2 was configured with CMake and these options:"
+  printf '  %s\n' "${SDL_OPTIONS[@]}"
+} | sed 's/$/\r/' > "$staging/licenses/SOURCES.txt"
 mkdir -p dist
 rm -f "dist/$name.zip"
 (cd build-windows/package && zip -q -r -9 -X "$root/dist/$name.zip" MINATORI)
@@ -128,7 +153,7 @@ unzip -q "dist/$name.zip" -d "$road/unpacked"
 road_ok=0
 (cd "$road" && MINATORI_E2E_SCREENSHOTS=$road/screenshots "$root/build-windows/host/tests/realinput_test" \
   "$road/unpacked/MINATORI/minatori.exe" "$root/build-windows/target/tests/menustandin.exe" \
-  --gtest_filter="${MINATORI_WINDOWS_ROADS:-*}") ||
+  "$root/build-windows/target/tests/holdfile.exe" --gtest_filter="${MINATORI_WINDOWS_ROADS:-*}") ||
   road_ok=$?
 echo "Screenshots: $road/screenshots"
 if [ "$road_ok" -ne 0 ]; then

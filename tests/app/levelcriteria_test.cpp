@@ -11,6 +11,9 @@
 #include "platform/filesystem.h"
 #include "tests/support/faultyfiles.h"
 #include "tests/support/testinstallation.h"
+#ifdef _WIN32
+#include "tests/support/holdingagent.h"
+#endif
 
 using namespace minatori;
 
@@ -198,5 +201,41 @@ TEST_F(CriteriaFile, AFileHeldByAnotherProgramIsSavedOrLeftAsItWas) {
   files.hold(QString::fromUtf16(kCriteriaFileName), 3);
   EXPECT_NO_THROW(loadLevelCriteria(state));
 }
+
+#ifdef _WIN32
+// Another program (an anti-virus scanner, a backup agent) holds the criteria
+// file with no sharing while it is saved. A hold shorter than the short
+// retries is waited out; a longer one fails with FileBusy and leaves every
+// file of the installation as it was, no temporary file left behind.
+TEST_F(CriteriaFile, ASaveWaitsOutAShortHoldAndGivesUpOnALongOne) {
+  loadLevelCriteria(state);
+  auto rows = readCriteriaRows(criteriaFilePath(state));
+  rows[1][0] = QStringLiteral("99");
+  for (const bool longHold : {true, false}) {
+    SCOPED_TRACE(longHold ? "held until stopped" : "held 500 ms");
+    const auto before = inst.snapshot();
+    test::HoldingAgent agent(criteriaFilePath(state),
+                             longHold ? test::HoldingAgent::untilStopped() : test::HoldingAgent::forMs(500));
+    ASSERT_TRUE(agent.waitUntilHeld());
+    int error = 0;
+    try {
+      saveLevelCriteria(state, rows);
+    } catch (const RuntimeError &e) {
+      error = e.number();
+    }
+    agent.stop();
+    EXPECT_FALSE(agent.finish().isEmpty());
+    if (longHold) {
+      EXPECT_EQ(error, errc::FileBusy);
+      EXPECT_EQ(inst.snapshot(), before);
+      EXPECT_EQ(state.criteria[2].targetTime, 45);
+    } else {
+      EXPECT_EQ(error, 0);
+      EXPECT_EQ(state.criteria[2].targetTime, 99);
+      EXPECT_TRUE(decodeCp932(fileBytes(), {}).contains(QStringLiteral("\r\n99,70,30,3,1,15,150,14,1,,,\r\n")));
+    }
+  }
+}
+#endif
 
 }  // namespace

@@ -7,13 +7,16 @@
 // the windows the same way.
 //
 //   realinput_test <path of the minatori executable>
-//   realinput_test <minatori.exe of a Windows program folder> <menu stand-in .exe>
+//   realinput_test <minatori.exe of a Windows program folder> <menu stand-in .exe> [<holdfile.exe>]
 //
 // Given a Windows build, the same road runs it under wine (WINEPREFIX from
 // the environment) on the same X server: the whole program folder is copied
 // into an installation under Japanese folder names, パスデータ.txt names the
 // data folder as Windows sees it (drive Z:), and the program menu is a
-// Windows stand-in that writes its arguments beside itself.
+// Windows stand-in that writes its arguments beside itself. Given the stand-in
+// of an anti-virus scanner (holdfile.exe), it holds the results log with no
+// sharing across the end of the student's first attempt, which must wait
+// and still be recorded.
 //
 // The drill is made deterministic by a history table of three events, so
 // every question asks exactly those three and the candidate list holds only
@@ -66,6 +69,7 @@ namespace {
 QString g_program;          // the executable under test
 bool g_wine = false;        // a Windows program, run under wine
 QString g_menuStandIn;      // under wine: the Windows stand-in of the program menu
+QString g_holdFile;         // under wine: the stand-in of a scanner holding a file, or none
 QString g_display;          // ":N" of the X server started for the test
 QString g_xserverProblem;   // why there is no X server, when there is none
 
@@ -382,6 +386,10 @@ class RealInputTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    if (holder_.state() != QProcess::NotRunning && !holder_.waitForFinished(30000)) {
+      kill(-static_cast<pid_t>(holder_.processId()), SIGKILL);
+      holder_.waitForFinished(5000);
+    }
     if (!started_) return;
     // Also when the program has ended: its output tells why.
     if (HasFailure()) report();
@@ -635,6 +643,32 @@ class RealInputTest : public ::testing::Test {
     xdo.drag(firstRow(window), boxCentre(window, box));
     shortWait(g_wine ? 900 : 150);
   }
+  // Under wine with holdfile.exe given: starts it holding `file` with no
+  // sharing for `ms` milliseconds, as an anti-virus scanner does, in the
+  // program's wine prefix (share modes hold between the programs of one
+  // wineserver), and returns once it holds the file. False without it.
+  bool holdUnderWine(const QString &file, int ms) {
+    if (!g_wine || g_holdFile.isEmpty()) return false;
+    const QString marker = file + QStringLiteral(".held");
+    QProcessEnvironment env = displayEnvironment();
+    for (const QString &setting : extraEnvironment_) env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    holder_.setProcessEnvironment(env);
+    holder_.start(QStringLiteral("setsid"),
+                  {QStringLiteral(MINATORI_SOURCE_DIR "/tools/windows/wine-run.sh"), g_holdFile, QStringLiteral("--hold"),
+                   QString::number(ms), QStringLiteral("--marker"), wineZPath(marker), wineZPath(file)});
+    QElapsedTimer t;
+    t.start();
+    while (!QFile::exists(marker)) {
+      if (holder_.state() == QProcess::NotRunning || t.elapsed() > 30000) {
+        ADD_FAILURE() << "holdfile.exe did not hold " << file.toStdString() << ": " << holder_.readAll().toStdString();
+        return false;
+      }
+      shortWait(20);
+    }
+    return true;
+  }
+  QProcess holder_;
+
   // Names the input about to be made, for a failure report, and reports
   // when the program ended after the one before.
   void step(const QString &what) {
@@ -647,6 +681,9 @@ class RealInputTest : public ::testing::Test {
 
 TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   const int dayBefore = dateSerial(QDate::currentDate());
+  // An empty log, for another program to hold at the end of the first attempt.
+  const QString logPath = inst.contentFolder() + QStringLiteral("成績累積データ.dat");
+  QFile(logPath).open(QIODevice::WriteOnly);
   // 1. The name selection: the student's row, then O.K.; 2. the progress
   // screen: level 2 by its key.
   const QString drill = startLevelTwo(startAndChoose(kStudentRow).second);
@@ -676,12 +713,21 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   dropFirstRow(at, 1);
   dropFirstRow(at, 2);
   shortWait(300);
-  // Question 3.
-  for (int box = 1; box <= 3; ++box) dropFirstRow(at, box);
+  // Question 3. Under wine a scanner's stand-in holds the log across its
+  // last drop, which ends the attempt, for longer than the short retries
+  // of a held file: recording the attempt waits for it.
+  dropFirstRow(at, 1);
+  dropFirstRow(at, 2);
+  const bool held = holdUnderWine(logPath, 4000);
+  dropFirstRow(at, 3);
 
   // 4. The end screen: "メニューへ" shows after half a second.
   const QString end = waitForWindow(QStringLiteral("終了"), drill);
   ASSERT_FALSE(end.isEmpty()) << "the attempt did not end";
+  if (held) {
+    EXPECT_TRUE(holder_.waitForFinished(30000));
+    EXPECT_EQ(holder_.exitCode(), 0) << holder_.readAll().toStdString();
+  }
   const QPoint endAt = xdo.geometry(end).topLeft();
   const auto toMenu = [&] {
     step(QStringLiteral("メニューへ"));
@@ -721,7 +767,7 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
 
   // 7. The results log: the answered attempt, then the timed-out one.
   const int dayAfter = dateSerial(QDate::currentDate());
-  QFile log(inst.contentFolder() + QStringLiteral("成績累積データ.dat"));
+  QFile log(logPath);
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   const QByteArray bytes = log.readAll();
   ASSERT_EQ(bytes.size(), 2 * kResultRecordSize);
@@ -836,6 +882,7 @@ int main(int argc, char **argv) {
   if (argc > 1) g_program = QString::fromLocal8Bit(argv[1]);
   g_wine = g_program.endsWith(QLatin1String(".exe"));
   if (argc > 2) g_menuStandIn = QString::fromLocal8Bit(argv[2]);
+  if (argc > 3) g_holdFile = QString::fromLocal8Bit(argv[3]);
   XServer server;
   g_display = server.display();
   std::unique_ptr<QCoreApplication> app;

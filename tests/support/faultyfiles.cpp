@@ -172,6 +172,7 @@ bool FaultyFiles::exists(const QString &path) {
 
 bool FaultyFiles::remove(const QString &path) {
   deadCheck();
+  if (beforeRemove) beforeRemove(path);
   heldCheck(path, true);
   bool failed = false;
   count(path, nullptr, &failed);

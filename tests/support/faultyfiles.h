@@ -17,6 +17,7 @@
 //    later changes, applied in any order.
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -70,6 +71,10 @@ class FaultyFiles final : public FileSystem {
   // Every order of every subset of `count` changes (all of them up to 4,
   // otherwise a fixed sample).
   static std::vector<std::vector<int>> landings(int count);
+
+  // Called before each removal with the file's path, fault or not: a test
+  // has another program take the file at that moment.
+  std::function<void(const QString &path)> beforeRemove;
 
   FileHandle open(const QString &path, bool write) override;
   void close(FileHandle file) noexcept override;

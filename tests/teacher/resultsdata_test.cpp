@@ -20,7 +20,13 @@
 #include "tests/support/faultyfiles.h"
 #include "tests/support/testinstallation.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <QElapsedTimer>
+#include <QThread>
+#include <atomic>
+
+#include "tests/support/holdingagent.h"
+#else
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -341,6 +347,69 @@ TEST(DeleteRecord, AFailurePutsTheLogBack) {
     EXPECT_FALSE(result.errorText.isEmpty());
   }
 }
+
+#ifdef _WIN32
+// Another program (an anti-virus scanner, a backup agent) takes the journal
+// just as the delete would remove it, and holds it across the next read and
+// append. The delete has deleted. Some scanners share reading and writing:
+// the next accesses read the journal as finished and go on while it is
+// held. With no sharing they cannot read it, and a journal they cannot read
+// may be one that must be applied first, so they wait for the other program.
+// Either way nothing is lost, and once it lets go the next access removes
+// the finished journal.
+TEST(DeleteRecord, AJournalHeldAtItsRemovalIsRemovedLaterAndLosesNothing) {
+  struct Row {
+    QStringList sharing;
+    bool goesOnWhileHeld;
+  };
+  const Row rows[] = {{{QStringLiteral("--share-read-write")}, true}, {{}, false}};
+  for (const Row &r : rows) {
+    SCOPED_TRACE(r.sharing.isEmpty() ? "no sharing" : "reading and writing shared");
+    LogFolder f;
+    const QByteArray before = logOf(5), deleted = recordsOf(before, {1, 2, 4, 5});
+    writeBytes(f.log(), before);
+    std::unique_ptr<test::HoldingAgent> agent;
+    {
+      faults::FaultyFiles files(f.dir.path());
+      files.beforeRemove = [&](const QString &path) {
+        if (agent || !path.endsWith(QString::fromUtf16(kResultsJournalFileName))) return;
+        agent = std::make_unique<test::HoldingAgent>(path, test::HoldingAgent::untilStopped() + r.sharing);
+        EXPECT_TRUE(agent->waitUntilHeld());
+      };
+      EXPECT_EQ(deleteResultRecord(f.log(), 3, record(3, 2, 30)).outcome, DeleteOutcome::JournalLeft);
+    }
+    ASSERT_TRUE(agent);
+    EXPECT_EQ(fileBytes(f.log()), deleted);
+    const Seisekikiroku attempt = record(66, 2, 66);
+    std::atomic<bool> done = false;
+    int total = 0, number = 0;
+    QString error;
+    std::thread next([&] {
+      try {
+        readResultRecords(f.log(), 1, &total);
+        number = appendRecord(f.log(), attempt);
+      } catch (const RuntimeError &e) {
+        error = e.text();
+      }
+      done = true;
+    });
+    // Each access may try the removal for about 2 s.
+    QElapsedTimer waited;
+    waited.start();
+    while (!done && waited.elapsed() < (r.goesOnWhileHeld ? 30000 : 5000)) QThread::msleep(5);
+    EXPECT_EQ(done.load(), r.goesOnWhileHeld);
+    agent->stop();
+    next.join();
+    EXPECT_EQ(error, QString());
+    EXPECT_EQ(total, 4);
+    EXPECT_EQ(number, 5);
+    EXPECT_FALSE(agent->finish().isEmpty());
+    EXPECT_EQ(readResultRecords(f.log()).size(), 5u);
+    EXPECT_EQ(fileBytes(f.log()), deleted + encodeRecord(attempt));
+    EXPECT_FALSE(QFile::exists(f.journal()));
+  }
+}
+#endif
 
 // --- Recovery: a rewrite that stopped, found by the next access ----------------------
 
