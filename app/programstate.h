@@ -78,7 +78,7 @@ struct ProgramState {
   qint32 questionsDone = 0;
   float attemptStartTime = 0;  // seconds since midnight
   qint32 elapsedSeconds = 0;
-  qint32 timeLimit = 0;  // seconds: 5 × the level's lowestTime
+  qint64 timeLimit = 0;  // seconds: 5 × the level's lowestTime (in 64 bits: a typed lowest time may be huge)
   double barScale = 0;   // time-bar width per second
   qint16 timedOut = 0;
   qint16 allAnswered = 0;

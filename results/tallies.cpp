@@ -73,13 +73,14 @@ std::vector<Seisekikiroku> readWithRetries(ProgramState &state, const Services &
       // The lock's own wait has asked already whether to go on, and was told not to.
       if (e.number() == errc::FileAlreadyOpen) throw;
       if (isNotFound(e.number())) {
+        // Each miss waits 5 s first: the fourth wait (20 s in all) is the last.
+        waitWithWindowsAlive(*services.clock, 5000);
         if (++notFound >= kNotFoundTries) {
           services.messages->show(QStringLiteral("ファイルがありません %1 %2 %3").arg(3).arg(e.text()).arg(e.number()) +
                                       QStringLiteral("\r\n") + path,
                                   state.programTitle, MessageButtons::Ok, MessageIcon::Critical);
           throw ProgramEndRequest(1);
         }
-        waitWithWindowsAlive(*services.clock, 5000);
       } else if (isLocked(e.number())) {
         if (++lockedSeconds > kLockedSecondsBeforeAsking) {
           const MessageAnswer a = services.messages->show(

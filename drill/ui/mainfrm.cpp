@@ -288,7 +288,7 @@ void MainFrm::setUpStatusPanel() {
   const int level = s.currentLevel;
   const LevelCriteria &c = s.criteria[static_cast<size_t>(level)];
   if (s.levelDefined[static_cast<size_t>(level)] == 1) {
-    s.timeLimit = 5 * c.lowestTime;
+    s.timeLimit = 5 * static_cast<qint64>(c.lowestTime);
     status_->elapsed->setText(QStringLiteral("0"));
     s.barScale = s.timeLimit > 0 ? static_cast<double>(status_->barWidth()) / s.timeLimit : 0;
     status_->setBar(status_->elapsedBar, 0);

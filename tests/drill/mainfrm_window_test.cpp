@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QTest>
+#include <limits>
 
 #include "app/configuration.h"
 #include "app/levelcatalogue.h"
@@ -266,16 +267,31 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(run.child<QLabel>(QStringLiteral("sLabel10"))->text(), QStringLiteral("45"));
   }
 
+  // A lowest time typed huge in the criteria editor makes a limit beyond
+  // 32 bits: the attempt then simply never times out.
+  void theAttemptTimesOutAtFiveTimesTheLowestTime_data() {
+    QTest::addColumn<int>("lowest");
+    QTest::addColumn<bool>("timesOutAt300");
+    QTest::newRow("60 s: at 300 s") << 60 << true;
+    QTest::newRow("above 2^32 / 5") << 429496730 << false;
+    QTest::newRow("the largest") << std::numeric_limits<qint32>::max() << false;
+  }
   void theAttemptTimesOutAtFiveTimesTheLowestTime() {
+    QFETCH(int, lowest);
+    QFETCH(bool, timesOutAt300);
     Run run;
     run.startTick = run.clock.tickMs();
-    run.open(2, historyCsv(), 45, 60);
+    run.open(2, historyCsv(), 45, lowest);
     run.tickAt(299);
     QCOMPARE(run.app->state().timedOut, qint16(0));
     QVERIFY(run.app->windows().find<MainFrm>());
     run.clock.setAutoAdvanceMs(10);
     run.tickAt(300);
-    QCOMPARE(run.app->state().timedOut, qint16(1));
+    QCOMPARE(run.app->state().timedOut, qint16(timesOutAt300 ? 1 : 0));
+    if (!timesOutAt300) {
+      QVERIFY(run.app->windows().find<MainFrm>());
+      return;
+    }
     QCOMPARE(run.app->state().finishing, qint16(1));
     QCOMPARE(run.app->state().attemptResult, 99999);
     QVERIFY(!run.app->windows().find<MainFrm>());

@@ -260,7 +260,7 @@ TEST_F(Log, AMissingFolderIsWaitedForFourTimesThenTheProgramEnds) {
   EXPECT_THROW(computeTallies(state, services()), ProgramEndRequest);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_TRUE(messages.shown[0].text.startsWith(QStringLiteral("ファイルがありません")));
-  EXPECT_EQ(clock.pausedMs(), 3 * 5000);  // three waits between the four tries
+  EXPECT_EQ(clock.pausedMs(), 4 * 5000);  // the counter reaches 4 after four waits of 5 s
 }
 
 // The loader's message for any other error: after the stage and the error,
