@@ -36,7 +36,13 @@ HistoryRow readRow(FieldReader &in, bool strict) {
   r.field4 = in.readLoose();
   r.category = readWhole(in, strict);
   r.eventText = in.readText();
+  const int tagLine = in.lineNumber();
   r.tag = in.readText();
+  // The tag is what a box accepts: an event without one could never be
+  // placed, and a question drawing it could only time out.
+  if (strict && r.tag.isEmpty())
+    throw RuntimeError(errc::TypeMismatch, in.file(),
+                       QStringLiteral("(%1 行目の「%2」の見出しの項目が空です)").arg(tagLine).arg(r.eventText));
   r.field8 = in.readLoose();
   return r;
 }

@@ -59,15 +59,22 @@ TEST(HistoryTable, MoreThanTwoHundredRowsAreAllKept) {
   EXPECT_EQ(parseHistoryRows(text, QStringLiteral("h.csv"), 1).rowCount(), 450);
 }
 
-TEST(HistoryTable, TextInANumericFieldIsRefusedWithItsLine) {
-  try {
-    parseHistoryRows(kHeader + QStringLiteral("1,645,,,1,a,あ,\r\n1,千年,,,1,b,い,\r\n"), QStringLiteral("h.csv"), 1);
-    FAIL();
-  } catch (const RuntimeError &e) {
-    EXPECT_EQ(e.number(), errc::TypeMismatch);
-    EXPECT_EQ(e.file(), QStringLiteral("h.csv"));
-    EXPECT_TRUE(e.detail().contains(QStringLiteral("3 行目"))) << e.detail().toStdString();
-    EXPECT_TRUE(e.detail().contains(QStringLiteral("千年")));
+// A bad field is refused with its line: text in a number, or an event with
+// no tag, which no box would ever accept.
+TEST(HistoryTable, ABadFieldIsRefusedWithItsLine) {
+  const std::pair<const char *, const char *> table[] = {{"1,千年,,,1,b,い,", "千年"}, {"1,700,,,1,b,,", "「b」"}};
+  for (const auto &[line, shown] : table) {
+    SCOPED_TRACE(line);
+    try {
+      parseHistoryRows(kHeader + QStringLiteral("1,645,,,1,a,あ,\r\n") + QString::fromUtf8(line) + QStringLiteral("\r\n"),
+                       QStringLiteral("h.csv"), 1);
+      FAIL();
+    } catch (const RuntimeError &e) {
+      EXPECT_EQ(e.number(), errc::TypeMismatch);
+      EXPECT_EQ(e.file(), QStringLiteral("h.csv"));
+      EXPECT_TRUE(e.detail().contains(QStringLiteral("3 行目"))) << e.detail().toStdString();
+      EXPECT_TRUE(e.detail().contains(QString::fromUtf8(shown))) << e.detail().toStdString();
+    }
   }
 }
 
