@@ -1,5 +1,7 @@
 #include "app/ui/frmver.h"
 
+#include <QApplication>
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -30,6 +32,13 @@ frmver::frmver(Application &app) : Window(app) {
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
   setWindowModality(Qt::ApplicationModal);
   setFixedSize(dpx(460), dpx(250));
+  // Placed before it first shows, over the window in front (the name list),
+  // so that it is never drawn elsewhere first.
+  if (const QWidget *owner = QApplication::activeWindow()) {
+    centreOver(*owner);
+  } else {
+    centreOnScreen();
+  }
   auto *icon = new QLabel(this);
   icon->setObjectName(QStringLiteral("Image1"));
   icon->setPixmap(drawProgramIcon(64));

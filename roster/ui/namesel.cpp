@@ -254,7 +254,6 @@ void namesel::returnToMenu() {
 
 void namesel::openVersionWindow() {
   frmver &v = app().windows().show<frmver>();
-  v.centreOver(*this);
   // When the version window closes, this screen becomes active again.
   connect(&v, &Window::closed, this, &namesel::activate, Qt::UniqueConnection);
 }

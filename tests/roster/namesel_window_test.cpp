@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <optional>
 
 #include "app/configuration.h"
 #include "app/ui/application.h"
@@ -210,9 +211,20 @@ class NameselWindowTest : public QObject {
   void theVersionWindowOpensOverTheScreen() {
     Run run;
     run.open();
+    // Where the window stands when it first shows: it must not move after.
+    struct FirstShow : QObject {
+      std::optional<QPoint> at;
+      bool eventFilter(QObject *o, QEvent *e) override {
+        if (!at && e->type() == QEvent::Show && qobject_cast<frmver *>(o)) at = static_cast<QWidget *>(o)->pos();
+        return false;
+      }
+    } firstShow;
+    qApp->installEventFilter(&firstShow);
     QTest::mouseClick(run.child<QLabel>("Label4"), Qt::LeftButton);
+    qApp->removeEventFilter(&firstShow);
     frmver *v = run.app->windows().find<frmver>();
     QVERIFY(v && v->isVisible());
+    QCOMPARE(firstShow.at, std::optional<QPoint>(v->pos()));
     QCOMPARE(v->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
     QCOMPARE(v->windowModality(), Qt::ApplicationModal);
     QCOMPARE(v->findChild<QLabel *>(QStringLiteral("Label1"))->text(), QStringLiteral("ミナトリ"));
