@@ -9,9 +9,11 @@ class QPushButton;
 
 namespace minatori {
 
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 17;
+// The program's version, from its one place: the CMake project (also the
+// exe's properties and the Windows zip's name).
+inline constexpr int kVersionMajor = MINATORI_VERSION_MAJOR;
+inline constexpr int kVersionMinor = MINATORI_VERSION_MINOR;
+inline constexpr int kVersionRevision = MINATORI_VERSION_PATCH;
 
 class frmver : public Window {
   Q_OBJECT
