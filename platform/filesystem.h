@@ -67,6 +67,9 @@ class FileSystem {
 
 // The operating system's file calls (one source per system).
 FileSystem &systemFileSystem();
+// Whether another program can open a file so that ours is refused (Windows'
+// share modes); where it cannot, no held-file case arises from the system.
+bool programsCanHoldFiles();
 
 // The file calls in force (the system's unless a test installed others),
 // with opens, removals, renames and replacements tried again while the file

@@ -161,6 +161,8 @@ class PosixFileSystem final : public FileSystem {
 
 }  // namespace
 
+bool programsCanHoldFiles() { return false; }  // locks here are advisory, opens never refused
+
 FileSystem &systemFileSystem() {
   static PosixFileSystem files;
   return files;

@@ -206,6 +206,8 @@ class WindowsFileSystem final : public FileSystem {
 
 }  // namespace
 
+bool programsCanHoldFiles() { return true; }
+
 FileSystem &systemFileSystem() {
   static WindowsFileSystem files;
   return files;

@@ -183,30 +183,28 @@ bool FaultyFiles::remove(const QString &path) {
   return removed;
 }
 
-bool FaultyFiles::rename(const QString &from, const QString &to) {
-  deadCheck();
-  heldCheck(from, false);
-  heldCheck(to, false);
-  bool failed = false;
-  count(from, nullptr, &failed);
-  if (failed) return false;
-  track(to);
-  if (!real_.rename(from, to)) return false;
-  pending_.push_back({Change::Rename, key(from), key(to), 0, {}});
-  return true;
-}
+bool FaultyFiles::rename(const QString &from, const QString &to) { return move(from, to, false); }
 
 void FaultyFiles::replace(const QString &from, const QString &to) {
+  if (!move(from, to, true)) throw RuntimeError(fault_ == Fault::DiskFull ? errc::DiskFull : errc::DeviceIo, to);
+}
+
+bool FaultyFiles::move(const QString &from, const QString &to, bool replacing) {
   deadCheck();
   heldCheck(from, false);
   heldCheck(to, false);
   bool failed = false;
-  count(to, nullptr, &failed);
-  if (failed) throw RuntimeError(fault_ == Fault::DiskFull ? errc::DiskFull : errc::DeviceIo, to);
+  count(replacing ? to : from, nullptr, &failed);
+  if (failed) return false;
   track(from);
   track(to);
-  real_.replace(from, to);
+  if (replacing) {
+    real_.replace(from, to);
+  } else if (!real_.rename(from, to)) {
+    return false;
+  }
   pending_.push_back({Change::Rename, key(from), key(to), 0, {}});
+  return true;
 }
 
 void FaultyFiles::flushFolderOf(const QString &filePath) {

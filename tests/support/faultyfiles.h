@@ -109,6 +109,8 @@ class FaultyFiles final : public FileSystem {
   void deadCheck() const;
   // Throws FileBusy while `path` is held against the call.
   void heldCheck(const QString &path, bool removal);
+  // A rename, or with `replacing` a rename over `to`; false when it failed.
+  bool move(const QString &from, const QString &to, bool replacing);
   void track(const QString &path);
   static QString key(const QString &path);
 

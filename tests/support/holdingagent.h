@@ -1,7 +1,8 @@
 #pragma once
 // Another program holding a file with no sharing, as an anti-virus scanner
 // or a backup agent does: tests/e2e/holdfile.exe started as a process of
-// its own. Windows only (MINATORI_HOLDFILE names the program).
+// its own (MINATORI_HOLDFILE names the program). Used only where
+// programsCanHoldFiles(): on Windows.
 
 #include <QDir>
 #include <QElapsedTimer>
