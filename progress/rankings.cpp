@@ -177,19 +177,28 @@ QStringList rankingRows(const ProgramState &state, int level, ResultsKind kind, 
     key[static_cast<size_t>(i)] = rankingKey(standingOf(state.tallies, level, s), kind, ranking);
   }
   // Sorted twice: each run reverses equal keys, so the two together keep
-  // the roster's order among them.
+  // the roster's order among them (the rows of a rank are then put in text
+  // order below).
   mergeSortByKey(key, payload, n);
   mergeSortByKey(key, payload, n);
 
   QStringList rows;
   int rank = 0;
   qint64 previous = 0;
+  // The lists keep their rows in text order: rows of one rank, which begin
+  // alike, stand in the order of their texts, not the roster's.
+  qsizetype rankStart = 0;
+  const auto sortTies = [&rows, &rankStart] { std::sort(rows.begin() + rankStart, rows.end()); };
   for (int i = 1; i <= n; ++i) {
     const int s = payload[static_cast<size_t>(i)];
     const Standing st = standingOf(state.tallies, level, s);
     const qint64 compared = comparedValue(st, kind, ranking);
     // Every student holds a place, also those the group leaves out.
-    if (i == 1 || compared != previous) rank = i;
+    if (i == 1 || compared != previous) {
+      sortTies();
+      rankStart = rows.size();
+      rank = i;
+    }
     previous = compared;
     const int g = gradeOf(state, s);
     if (!inGroup(group, g)) continue;
@@ -211,6 +220,7 @@ QStringList rankingRows(const ProgramState &state, int level, ResultsKind kind, 
       rows << rankText + mark + name + lastDigits(st.todayPoints, 3) + u'/' + lastDigits(st.allPoints, 5);
     }
   }
+  sortTies();
   return rows;
 }
 

@@ -38,7 +38,7 @@ std::unique_ptr<ProgramState> classroom() {
     t.pointTotal(4, s) = a;
     t.todayPointTotal(4, s) = today;
   }
-  // Level 1: two equal keys, to see the order the double sort leaves them in.
+  // Level 1: two equal keys.
   for (auto [s, best] : {std::pair{1, 50}, {2, 60}, {3, 50}}) t.personalBest(1, s) = best;
   return state;
 }
@@ -77,14 +77,14 @@ INSTANTIATE_TEST_SUITE_P(
                           u" 4Ⅱ遠藤　　　    70 　", u"--③岡本　　　------ 　"})},
         // The group keeps the ranks among all students.
         RankingCase{2, T, All, u"小３", rows({u" 2③青木　　　    60 　", u" 2●上田　　　    60 ●", u"--③岡本　　　------ 　"})},
-        RankingCase{3, T, All, u"小３", rows({u" 1③青木　　　*失敗* 　", u"--●上田　　　------ ●", u"--③岡本　　　------ 　"})},
-        // Equal times stay in roster order after the two sorts.
+        // Rows of one rank stand in text order, as the sorted lists show them.
+        RankingCase{3, T, All, u"小３", rows({u" 1③青木　　　*失敗* 　", u"--③岡本　　　------ 　", u"--●上田　　　------ ●"})},
         RankingCase{1, T, All, u"全学年",
                     rows({u" 1③青木　　　    50 　", u" 1●上田　　　    50 ●", u" 3④井上　　　    60 　",
                           u"--Ⅱ遠藤　　　------ 　", u"--③岡本　　　------ 　"})},
         RankingCase{4, P, All, u"全学年",
-                    rows({u" 1●上田　　　  5/   50", u" 2④井上　　　 10/   30", u" 2③青木　　　  0/   30",
-                          u" 4③岡本　　　 20/    0", u" 4Ⅱ遠藤　　　  0/    0"})},
+                    rows({u" 1●上田　　　  5/   50", u" 2③青木　　　  0/   30", u" 2④井上　　　 10/   30",
+                          u" 4Ⅱ遠藤　　　  0/    0", u" 4③岡本　　　 20/    0"})},
         // No points today: not listed.
         RankingCase{4, P, Today, u"全学年", rows({u" 1③岡本　　　 20/    0", u" 2④井上　　　 10/   30", u" 3●上田　　　  5/   50"})},
         RankingCase{2, T, All, u"高１", rows({})}));
