@@ -28,6 +28,14 @@ std::optional<EraYear> eraFromTable(const QDate &date) {
   return std::nullopt;
 }
 
+std::optional<int> eraYearFromText(const QString &text) {
+  if (text.startsWith(u'元')) return 1;
+  bool ok = false;
+  const int year = text.toInt(&ok);
+  if (!ok || year < 1 || year > 99) return std::nullopt;
+  return year;
+}
+
 std::optional<EraYear> eraOf(const QDate &date) {
   // Before the Gregorian calendar the systems disagree (ICU starts Meiji in
   // September 1868, Windows in January): the table answers alone there, so

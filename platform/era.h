@@ -25,6 +25,11 @@ std::optional<EraYear> eraFromTable(const QDate &date);
 // From the system's Japanese calendar; nothing where the system lacks one.
 std::optional<EraYear> systemEra(const QDate &date);
 
+// The era year as Windows writes it with the picture "yyyy" in an era
+// calendar: two digits, a leading zero below 10 ("08", "10"), or "元" for a
+// first year where the system writes it so. Nothing for any other text.
+std::optional<int> eraYearFromText(const QString &text);
+
 // The system's answer, else the table's.
 std::optional<EraYear> eraOf(const QDate &date);
 

@@ -22,23 +22,20 @@ QString gregorianEraName() {
 
 // ja-JP's alternative calendar is the Japanese emperor-era calendar. A system
 // without its data (wine) formats the Gregorian calendar instead, with its
-// era name ("西暦") and the Gregorian year: that is no answer. Since
-// Windows 10 the first year of an era may be written "元".
+// era name ("西暦") and the Gregorian year: that is no answer.
 std::optional<EraYear> systemEra(const QDate &date) {
   SYSTEMTIME when{};
   when.wYear = static_cast<WORD>(date.year());
   when.wMonth = static_cast<WORD>(date.month());
   when.wDay = static_cast<WORD>(date.day());
   const QString era = formatted(when, L"g");
-  const QString yearText = formatted(when, L"y");
-  if (era.isEmpty() || era == gregorianEraName()) return std::nullopt;
+  // "y" is documented as the last digit only (令和10 would read "0"); "yyyy"
+  // is the era year in two digits.
+  const std::optional<int> year = eraYearFromText(formatted(when, L"yyyy"));
+  if (era.isEmpty() || era == gregorianEraName() || !year) return std::nullopt;
   for (const QChar c : era)
     if (!c.isLetter()) return std::nullopt;
-  bool ok = false;
-  int year = yearText.toInt(&ok);
-  if (!ok && yearText.startsWith(u'元')) year = 1, ok = true;
-  if (!ok || year < 1 || year > 99) return std::nullopt;
-  return EraYear{era, year};
+  return EraYear{era, *year};
 }
 
 }  // namespace minatori

@@ -41,6 +41,15 @@ INSTANTIATE_TEST_SUITE_P(Table, EraDates,
                                            // Before Meiji there is no era text.
                                            EraCase{{1867, 12, 31}, "1867/12/31"}));
 
+// Windows writes the era year with the picture "yyyy" in two digits; "y"
+// would give only the last one, and 令和10 would read 令和0.
+TEST(EraDates, TheSystemsEraYearIsReadInTwoDigits) {
+  const std::vector<std::pair<QString, std::optional<int>>> rows = {
+      {"01", 1}, {"09", 9}, {"10", 10}, {"11", 11}, {"31", 31}, {"元", 1}, {"0", std::nullopt}, {"2026", std::nullopt},
+      {"", std::nullopt}};
+  for (const auto &[text, year] : rows) EXPECT_EQ(eraYearFromText(text), year) << text.toStdString();
+}
+
 // Where the system has a Japanese calendar, it agrees with the table that
 // stands in for it elsewhere, on both sides of every era's first day.
 TEST(EraDates, TheSystemCalendarAgreesWithTheTable) {
