@@ -297,9 +297,11 @@ void FrmData::changeAndRecord() {
                           MessageButtons::Ok, MessageIcon::Warning);
     return;
   }
+  // Another student must be one of this roster; the record's own student
+  // may have left it, and the record's time can still be corrected.
   const bool inRoster = std::any_of(chooser_.begin(), chooser_.end(),
                                     [&](const ChooserStudent &c) { return c.studentNumber == *student; });
-  if (!inRoster) {
+  if (!inRoster && *student != asRead_.studentNumber) {
     app().messages().show(QStringLiteral("番号 %1 の生徒は名簿にいません。").arg(*student), title,
                           MessageButtons::Ok, MessageIcon::Warning);
     return;
