@@ -31,6 +31,24 @@ void Window::closeEvent(QCloseEvent *event) {
   if (what == PersonClose::EndProgram) app_.endProgram(0);
 }
 
+bool Window::isPersonInputHere(const QObject *watched, const QEvent &event) const {
+  switch (event.type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+      break;
+    default:
+      return false;
+  }
+  const auto *w = qobject_cast<const QWidget *>(watched);
+  return w && (w == this || isAncestorOf(w));
+}
+
 void Window::centreOnScreen() {
   if (const QScreen *s = screen()) {
     // The title bar above the window counts: the whole window stays on the screen.

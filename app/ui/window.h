@@ -49,6 +49,10 @@ class Window : public QWidget {
   virtual PersonClose closedByPerson() { return PersonClose::EndProgram; }
   // Centres the window on the screen it is on.
   void centreOnScreen();
+  // Whether `event`, seen by an event filter, is a person's key or click
+  // aimed at this window or a control on it (not at a box it opened): what a
+  // screen that is busy or on its way out must not take.
+  bool isPersonInputHere(const QObject *watched, const QEvent &event) const;
 
  private:
   Application &app_;

@@ -2,9 +2,11 @@
 
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSet>
 
 #include "platform/displayscale.h"
 #include "platform/twips.h"
@@ -19,10 +21,15 @@ CandidateList::CandidateList(QWidget *parent) : QListWidget(parent) {
 
 void CandidateList::mousePressEvent(QMouseEvent *event) {
   QListWidget::mousePressEvent(event);
+  draggedIndex_ = -1;
   if (!isEnabled()) return;
-  draggedIndex_ = currentRow();
-  const QListWidgetItem *item = currentItem();
-  const QString text = item ? item->text() : QString();
+  // Only the entry under the pointer, which the press has just selected. A
+  // press on the empty part of the list starts nothing, whatever entry is
+  // still current or selected there.
+  const QListWidgetItem *item = itemAt(event->position().toPoint());
+  if (!item || !item->isSelected()) return;
+  draggedIndex_ = row(item);
+  const QString text = item->text();
   if (text.isEmpty()) return;
   auto *mime = new QMimeData;
   mime->setText(text);
@@ -32,6 +39,17 @@ void CandidateList::mousePressEvent(QMouseEvent *event) {
   drag->setPixmap(picture);
   drag->setHotSpot(QPoint(dpx(12), static_cast<int>(picture.deviceIndependentSize().height() / 2)));
   drag->exec(Qt::MoveAction | Qt::CopyAction, Qt::MoveAction);
+}
+
+void CandidateList::keyPressEvent(QKeyEvent *event) {
+  // An entry that is current but not selected was chosen by nobody (Qt makes
+  // the first entry so when the list gets the focus). The list then moves
+  // from no entry: the first arrow key chooses the first entry, where it
+  // would skip it or do nothing.
+  static const QSet<int> moves = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
+  if (const QListWidgetItem *c = currentItem(); c && !c->isSelected() && moves.contains(event->key()))
+    setCurrentRow(-1);
+  QListWidget::keyPressEvent(event);
 }
 
 DropBox::DropBox(int index, QWidget *parent) : QLabel(parent), index_(index) { setAcceptDrops(true); }

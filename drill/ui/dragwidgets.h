@@ -7,8 +7,8 @@
 
 namespace minatori {
 
-// A sorted list whose mouse-down (any button) starts a drag of the selected
-// entry's text, with its own drag picture.
+// A sorted list whose mouse-down (any button) on an entry starts a drag of
+// that entry's text, with its own drag picture.
 class CandidateList : public QListWidget {
   Q_OBJECT
  public:
@@ -18,6 +18,7 @@ class CandidateList : public QListWidget {
 
  protected:
   void mousePressEvent(QMouseEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
 
  private:
   int draggedIndex_ = -1;

@@ -531,6 +531,10 @@ void MainFrm::dropOnBox(int box, const QString &entry) {
     const auto found = list1_->findItems(entry, Qt::MatchExactly);
     if (!found.isEmpty()) delete list1_->takeItem(list1_->row(found.front()));
   }
+  // Qt makes the removed entry's neighbour current and selected, but nobody
+  // chose it: a press or a digit now would answer with it.
+  list1_->clearSelection();
+  list1_->setCurrentRow(-1);
   label1_[box]->setText(board_.yearCaptions[static_cast<size_t>(box - 1)]);
 
   if (outcome == DropOutcome::Completed) {
@@ -573,6 +577,8 @@ void MainFrm::finishAttempt() {
 }
 
 void MainFrm::startPractice() {
+  leavingPractice_ = false;
+  practice_->setEnabled(true);
   practice_->paceOptions[kDefaultPaceOption]->setChecked(true);
   option1Click(kDefaultPaceOption);
   state().practiceCards.startPractice();
@@ -629,6 +635,13 @@ void MainFrm::command10Click() { state().practiceCards.markLearnt(state().practi
 void MainFrm::command9Click() { endPractice(); }
 
 void MainFrm::endPractice() {
+  // "練習終了", the last card and the time-out all end the practice here; the
+  // first of them wins. The hand-over lets pending messages run, so from here
+  // on the card panel takes no click ("練習終了" twice would show the progress
+  // screen twice).
+  if (leavingPractice_) return;
+  leavingPractice_ = true;
+  practice_->setEnabled(false);
   for (QTimer *t : {sTimer1_, timer2_[0], timer2_[1]}) t->stop();
   app().windows().show<BASEFRM>();
   letPendingMessagesRun();
@@ -644,9 +657,11 @@ bool MainFrm::answerKey(const QKeyEvent &event) {
   }
   const QString key = event.text();
   if (key.size() != 1 || key[0] < u'1' || key[0] > u'5' || practice_->isVisible()) return false;
-  // Judged exactly as a mouse drop of the selected entry on that box.
+  // Judged exactly as a mouse drop of the selected entry on that box; an
+  // entry that is only current was chosen by nobody.
   const int box = key[0].unicode() - u'0';
-  QListWidgetItem *item = list1_->currentItem();
+  const QList<QListWidgetItem *> chosen = list1_->selectedItems();
+  QListWidgetItem *item = chosen.isEmpty() ? nullptr : chosen.front();
   if (item && list1_->isEnabled() && box <= board_.itemCount()) dropOnBox(box, item->text());
   return true;
 }

@@ -125,6 +125,7 @@ class MainFrm : public Window {
   Question question_;
   AnswerBoard board_;
   QColor savedColour_;
+  bool leavingPractice_ = false;  // the practice is ending: the card panel takes nothing
   bool judging_ = false;  // a drop is being handled (it lets window messages run)
 };
 

@@ -472,7 +472,7 @@ void seisekitime1::refreshLevelButtons() {
 void seisekitime1::startLevel(int level, bool closeAfter) {
   if (level < 1 || static_cast<size_t>(level) >= columns_.size()) return;
   if (passwordPanel_->isVisible() || !columns_[static_cast<size_t>(level)].start->isEnabled()) return;
-  ready_ = false;
+  ready_ = false;  // takes nothing more (see eventFilter)
   if (!closeAfter) showWait(true);
   state().currentLevel = static_cast<qint16>(level);
   if (!closeAfter) letPendingMessagesRun();
@@ -486,12 +486,19 @@ void seisekitime1::command4Click(int level) { startLevel(level, false); }
 void seisekitime1::label3Click(int level) { startLevel(level, true); }
 
 void seisekitime1::command1Click() {
+  ready_ = false;  // takes nothing more (see eventFilter)
   showWait(true);
   letPendingMessagesRun();
   app().windows().show<namesel>();
 }
 
 bool seisekitime1::eventFilter(QObject *watched, QEvent *event) {
+  // The screen's one guard. Until its activation ends, and from the moment
+  // something leaves it (back, a level start, a teacher tool), it takes no
+  // key or click at all: each way out lets pending messages run while the
+  // next window opens, and a level key or a second click typed meanwhile
+  // would open another window behind that one.
+  if (!ready_ && isPersonInputHere(watched, *event)) return true;
   if (event->type() == QEvent::MouseButtonRelease) {
     for (size_t i = 1; i < columns_.size(); ++i)
       if (watched == columns_[i].name) {
@@ -506,7 +513,6 @@ bool seisekitime1::eventFilter(QObject *watched, QEvent *event) {
   // What is typed into a text box (the teacher's password) lands there, and
   // a panel over the columns keeps the keys to itself.
   if (qobject_cast<QLineEdit *>(w) || passwordPanel_->isVisible() || sheetPanel_->isVisible()) return false;
-  if (!ready_) return true;  // nothing is started while the screen is busy
   const QString key = static_cast<QKeyEvent *>(event)->text();
   if (key.size() != 1) return false;
   const QChar k = key[0];

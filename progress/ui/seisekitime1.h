@@ -108,6 +108,8 @@ class seisekitime1 : public Window {
   ResultsKind resultsKind_ = ResultsKind::Times;
   PointsRanking pointsRanking_ = PointsRanking::AllRecords;
   bool activating_ = false;
+  // Set at the end of an activation; cleared by the next one and by every way
+  // out. While it is clear the screen takes no key or click.
   bool ready_ = false;
   int sheetStudent_ = 0;
   int sheetFontSize_ = 6;

@@ -232,6 +232,7 @@ void FrmSyuuryou::command4Click() {
 
 void FrmSyuuryou::command5Click() {
   command4_->setEnabled(false);
+  command5_->setEnabled(false);
   app().windows().show<BASEFRM>();
   close();
   letPendingMessagesRun();

@@ -232,6 +232,10 @@ void namesel::confirmStudent() {
   const auto number = static_cast<size_t>(selectedNumber_);
   s.studentName = s.roster.nameByNumber[number];
   s.studentGradeLabel = s.roster.gradeLabelByNumber[number];
+  // From here the screen takes nothing (see eventFilter): a held Enter, the
+  // rest of a double-click or a "0" would otherwise confirm again or leave
+  // for the menu while the progress screen opens.
+  handingOver_ = true;
   ok_->hide();
   waitPanel_->show();
   waitPanel_->raise();
@@ -241,6 +245,7 @@ void namesel::confirmStudent() {
 }
 
 void namesel::returnToMenu() {
+  handingOver_ = true;
   const ProgramState &s = state();
   const QString program = launcherPath(app().programFolder(), s.developmentMode);
   const QString why = startProgramDetached(program, launcherArguments(s.developmentMode));
@@ -259,6 +264,7 @@ void namesel::openVersionWindow() {
 }
 
 bool namesel::eventFilter(QObject *watched, QEvent *event) {
+  if (handingOver_ && isPersonInputHere(watched, *event)) return true;
   if (watched == title_ && event->type() == QEvent::MouseButtonRelease) {
     openVersionWindow();
     return true;

@@ -54,6 +54,7 @@ class namesel : public Window {
 
   std::vector<StudentLine> shownLines_;  // row k ≥ 1 of the list shows shownLines_[k − 1]
   int figureMode_ = 0;
+  bool handingOver_ = false;  // confirmed or leaving: the screen takes no key or click
   int selectedNumber_ = 0;
 };
 

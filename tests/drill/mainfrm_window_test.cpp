@@ -57,6 +57,20 @@ QStringList listTexts(const QListWidget *list) {
 
 }  // namespace
 
+// Counts how often the progress screen's wait panel shows: once as the
+// screen loads, and once in each activation.
+struct ProgressActivations : QObject {
+  int count = 0;
+  ProgressActivations() { qApp->installEventFilter(this); }
+  bool eventFilter(QObject *watched, QEvent *event) override {
+    auto *w = qobject_cast<QWidget *>(watched);
+    if (event->type() == QEvent::Show && w && w->objectName() == QStringLiteral("Picture2") &&
+        qobject_cast<seisekitime1 *>(w->window()))
+      ++count;
+    return false;
+  }
+};
+
 class MainFrmWindowTest : public QObject {
   Q_OBJECT
 
@@ -434,7 +448,15 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(year->text(), QString::number(run.drill->rows().row(2).year));
     QCOMPARE(event->text(), QStringLiteral("?"));
     QCOMPARE(event->font().pointSize(), 72);
-    QTest::mouseClick(run.child<QPushButton>(QStringLiteral("Command9")), Qt::LeftButton);
+    // "練習終了" clicked twice: the second click lands while the first hands over.
+    QPointer<QPushButton> end = run.child<QPushButton>(QStringLiteral("Command9"));
+    const ProgressActivations activations;
+    const WhileBusy again([end] {
+      if (end) QTest::mouseClick(end, Qt::LeftButton);
+    });
+    QTest::mouseClick(end, Qt::LeftButton);
+    QVERIFY(again.done());
+    QCOMPARE(activations.count, 2);  // loaded and activated once
     QVERIFY(!run.app->windows().find<MainFrm>());
     QVERIFY(run.app->windows().find<seisekitime1>());
     QVERIFY(run.audio.played.isEmpty());
@@ -451,6 +473,11 @@ class MainFrmWindowTest : public QObject {
     QTest::keyClick(list, Qt::Key_1);
     QCOMPARE(run.box(1)->text(), run.drill->board().boxCaptions[0]);
     QCOMPARE(list->count(), before - 1);
+    // The answered entry is gone and nobody has chosen another: a digit now
+    // judges nothing.
+    QTest::keyClick(list, Qt::Key_2);
+    QCOMPARE(run.box(2)->text(), QStringLiteral("?"));
+    QVERIFY(!run.child<QPushButton>(QStringLiteral("Command12"))->isVisible());
     // A wrong box shows the correction; Enter confirms it and the question starts over.
     select(run.entryOf(3));
     QTest::keyClick(list, Qt::Key_2);

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QProgressBar>
 #include <QLabel>
 #include <QLineEdit>
@@ -633,12 +634,39 @@ class Seisekitime1WindowTest : public QObject {
     QVERIFY(!run.app->windows().find<seisekitime1>());
   }
 
-  void zeroGoesBackToTheNames() {
+  // Each way out lets pending messages run while the next window opens; a
+  // key or click that lands meanwhile starts nothing else. An input is a
+  // typed character or the name of the control clicked.
+  void aWayOutTakesNothingMoreMeanwhile_data() {
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<int>("level");  // of the drill that opens; 0: the name screen opens
+    QTest::newRow("0") << "0" << "" << 0;
+    QTest::newRow("0, then 2") << "0" << "2" << 0;
+    QTest::newRow("戻る(0), then a start") << "Command1" << "Command4_2" << 0;
+    QTest::newRow("a level's name, then another") << "Label3_2" << "Label3_3" << 2;
+    QTest::newRow("a start, then 0") << "Command4_2" << "0" << 2;
+  }
+  void aWayOutTakesNothingMoreMeanwhile() {
+    QFETCH(QString, first);
+    QFETCH(QString, meanwhile);
+    QFETCH(int, level);
     Run run;
     run.open();
-    QTest::keyClick(run.screen, Qt::Key_0);
-    QVERIFY(run.app->windows().find<namesel>());
-    QVERIFY(!run.app->windows().find<seisekitime1>());  // closed by the name screen
+    QPointer<seisekitime1> screen = run.screen;
+    const auto input = [screen](const QString &what) {
+      if (!screen) return;
+      if (what.size() == 1) typeKeys(screen, what);
+      else clickOn(screen->findChild<QWidget *>(what), QPoint(6, 8));
+    };
+    std::optional<WhileBusy> later;
+    if (!meanwhile.isEmpty()) later.emplace([&] { input(meanwhile); });
+    input(first);
+    QVERIFY(meanwhile.isEmpty() || later->done());
+    QCOMPARE(bool(run.app->windows().find<namesel>()), level == 0);
+    QCOMPARE(bool(run.app->windows().find<MainFrm>()), level != 0);
+    if (level != 0) QCOMPARE(run.app->state().currentLevel, qint16(level));
+    QVERIFY(!run.app->windows().find<seisekitime1>());  // closed by the screen that took over
   }
 
   void theWholeRoadOfOneAttempt() {

@@ -168,7 +168,15 @@ class NameselWindowTest : public QObject {
     QTest::keyClick(run.list(), Qt::Key_Down);
     QCOMPARE(run.display(), QStringLiteral("小3 青木さくら　"));  // the first 10 characters
     run.clock.set(QDateTime(QDate(2026, 12, 9), QTime(10, 30, 0)));
+    // "0", then Enter held down, while the progress screen opens: neither acts.
+    QListWidget *list = run.list();
+    const WhileBusy held([list] {
+      QTest::keyClick(list, Qt::Key_0);
+      QTest::keyClick(list, Qt::Key_Return);
+    });
     QTest::keyClick(run.list(), Qt::Key_Return);
+    QVERIFY(held.done());
+    QVERIFY(!run.app->hasEnded());
     const ProgramState &s = run.app->state();
     QCOMPARE(s.studentNumber, qint16(17));
     QCOMPARE(s.studentName, QStringLiteral("青木さくら               "));
@@ -194,7 +202,10 @@ class NameselWindowTest : public QObject {
   void aDoubleClickStartsAtOnce() {
     Run run;
     run.open();
+    QListWidget *list = run.list();
+    const WhileBusy zero([list] { QTest::keyClick(list, Qt::Key_0); });
     run.doubleClickRow(run.rowOf(QStringLiteral("中2 江藤")));
+    QVERIFY(zero.done() && !run.app->hasEnded());
     QCOMPARE(run.app->state().studentNumber, qint16(21));
     QVERIFY(run.app->windows().find<seisekitime1>());
     // Back from the level choice, the screen starts afresh.

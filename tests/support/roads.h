@@ -11,16 +11,40 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
+#include <functional>
 #include <optional>
 
 #include "app/configuration.h"
 #include "app/ui/application.h"
+#include "platform/events.h"
 #include "progress/ui/seisekitime1.h"
 #include "roster/roster.h"
 #include "roster/ui/namesel.h"
 
 namespace minatori::test {
+
+// A person's input that arrives while the program is busy: `input` runs the
+// first time one of the program's handlers lets pending messages run after
+// this is made, as a second click or a held key lands there.
+class WhileBusy {
+ public:
+  explicit WhileBusy(std::function<void()> input) {
+    QObject::connect(&timer_, &QTimer::timeout, [this, input = std::move(input)] {
+      if (done_ || pendingMessagesDepth() == 0) return;
+      done_ = true;
+      timer_.stop();
+      input();
+    });
+    timer_.start(0);
+  }
+  bool done() const { return done_; }
+
+ private:
+  QTimer timer_;
+  bool done_ = false;
+};
 
 // Typed on the keyboard (ASCII characters) while `window` is in front.
 inline void typeKeys(QWidget *window, const QString &keys) {
