@@ -8,10 +8,7 @@ namespace minatori {
 
 namespace {
 
-// The data range every reader and writer locks, and the pending byte beyond
-// it (1 TiB: far past any log, never read or written). On Windows the
-// ranges are mandatory locks, so neither may cover bytes the program reads.
-constexpr qint64 kPendingByte = qint64(1) << 40;
+constexpr qint64 kPendingByte = kLockPendingByte;
 
 LockWait &installedWait() {
   static LockWait wait;

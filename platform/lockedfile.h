@@ -24,6 +24,12 @@
 
 namespace minatori {
 
+// The data range every reader and writer locks is bytes 0 up to the pending
+// byte beyond it (1 TiB: far past any log, never read or written). On
+// Windows the ranges are mandatory locks, so neither may cover bytes the
+// program reads.
+inline constexpr qint64 kLockPendingByte = qint64(1) << 40;
+
 // Why a lock is wanted: how long to wait for it depends on it.
 enum class LockPurpose {
   Read,    // a list or the tallies: ask after a while whether to go on

@@ -81,6 +81,7 @@ void FaultyFiles::count(const QString &path, bool *partial, bool *failed) {
   }
   switch (fault_) {
     case Fault::IoError: throw RuntimeError(errc::DeviceIo, path);
+    case Fault::Denied: throw RuntimeError(errc::PermissionDenied, path);
     case Fault::DiskFull: throw RuntimeError(errc::DiskFull, path);
     case Fault::ShortWrite:
       if (partial) {
@@ -114,6 +115,7 @@ void FaultyFiles::close(FileHandle file) noexcept { real_.close(file); }
 
 bool FaultyFiles::tryLock(FileHandle file, const QString &path, qint64 start, qint64 length, bool exclusive) {
   deadCheck();
+  if (locksNotEnforced) return true;
   return real_.tryLock(file, path, start, length, exclusive);
 }
 
@@ -186,7 +188,10 @@ bool FaultyFiles::remove(const QString &path) {
 bool FaultyFiles::rename(const QString &from, const QString &to) { return move(from, to, false); }
 
 void FaultyFiles::replace(const QString &from, const QString &to) {
-  if (!move(from, to, true)) throw RuntimeError(fault_ == Fault::DiskFull ? errc::DiskFull : errc::DeviceIo, to);
+  if (!move(from, to, true)) throw RuntimeError(fault_ == Fault::DiskFull ? errc::DiskFull
+                                     : fault_ == Fault::Denied ? errc::PermissionDenied
+                                                               : errc::DeviceIo,
+                                     to);
 }
 
 bool FaultyFiles::move(const QString &from, const QString &to, bool replacing) {

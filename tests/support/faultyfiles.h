@@ -31,6 +31,7 @@ class FaultyFiles final : public FileSystem {
  public:
   enum class Fault {
     IoError,     // the call fails with a device error, nothing done
+    Denied,      // the call fails for want of rights, nothing done
     DiskFull,    // the call fails with a full disk, nothing done
     ShortWrite,  // a write puts half its bytes down, then fails with a full disk
     Crash,
@@ -57,6 +58,9 @@ class FaultyFiles final : public FileSystem {
   void cacheExists(const QString &fileName, bool answer);
   // Milliseconds the short retries waited, in all (they do not really wait).
   int heldWaitMs() const { return heldWaitMs_; }
+  // Every lock is granted, whoever holds the range: a share mounted without
+  // byte-range locks.
+  bool locksNotEnforced = false;
   bool crashed() const { return crashed_; }
 
   // The changes not known to be on the disk at the crash, in the order made.
