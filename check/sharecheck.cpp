@@ -13,6 +13,7 @@
 #include "platform/paths.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
+#include "results/logjournal.h"
 #include "results/resultslog.h"
 #include "results/seisekikiroku.h"
 #include "roster/roster.h"
@@ -133,12 +134,19 @@ void Checker::files(const QString &programFolder) {
   readable(QStringLiteral("年表（%1）").arg(QString::fromUtf16(kHistoryFileName)), history,
            [&](const QString &text) { parseHistoryRows(text, history, 1); });
 
-  // Read under a shared lock as every list of the program does; never for writing.
+  // Read under a shared lock as every list of the program does, but without
+  // the program's repair of an interrupted delete: the check never writes
+  // the log. A journal beside it is only reported.
   const QString logTopic = QStringLiteral("成績ファイル（%1）").arg(QString::fromUtf16(kResultsLogFileName));
+  const QString logPath = resultsLogPath(state_);
   try {
-    const LockedFile log = openResultsLog(resultsLogPath(state_), LockedFile::Access::Read, LockPurpose::Read);
+    const LockedFile log(logPath, LockedFile::Access::Read, LockPurpose::Read);
     const qint64 size = log.size();
     add(ok(logTopic, QStringLiteral("OK（%1件の記録）").arg(size / kResultRecordSize)));
+    if (fileExists(resultsJournalPath(logPath)))
+      add({QStringLiteral("消去の控え（%1）").arg(QString::fromUtf16(kResultsJournalFileName)), Verdict::Note,
+           QStringLiteral("先生の消去の控えが残っています。ミナトリが次に成績ファイルを開くときに片づけます。"
+                          "消さないでください。")});
   } catch (const RuntimeError &e) {
     if (e.number() == errc::FileNotFound)
       add({logTopic, Verdict::Note, QStringLiteral("まだありません。最初の記録で作られます。")});
@@ -161,7 +169,7 @@ void Checker::rights() {
       fs_.flush(h, first);
     });
     if (const std::optional<QDateTime> written = fileModifiedTime(first))
-      clockOffsetSeconds_ = clock_.now().secsTo(*written);
+      clockOffsetSeconds_ = std::llround(clock_.now().msecsTo(*written) / 1000.0);
     doing = QStringLiteral("読み戻す");
     withHandle(fs_, first, false, [&](FileHandle h) {
       if (fs_.readAt(h, first, 0, payload.size()) != payload)
@@ -301,7 +309,7 @@ void Checker::clock() {
     add(ok(topic, QStringLiteral("OK（ファイルサーバーとの差 %1秒）").arg(std::abs(off))));
     return;
   }
-  const qint64 minutes = std::abs(off) / 60;
+  const qint64 minutes = (std::abs(off) + 30) / 60;  // to the nearest minute
   add({topic, Verdict::Warning,
        QStringLiteral("このパソコンの時計がファイルサーバーより%1分%2います。記録の日付と時刻はこのパソコンの時計で"
                       "付くので、今日の回数や期間の集計がずれます。Windows の「日付と時刻」で時刻を同期してください。")

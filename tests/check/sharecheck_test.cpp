@@ -52,6 +52,13 @@ TEST_P(ShareCheck, ReportsEachFolderAsItIs) {
   FakeClock clock(QDateTime::currentDateTime());  // the server's clock is this machine's
   std::optional<FaultyFiles> files;
   c.spoil(inst, clock, files);
+  const QString log = inst.contentFolder() + QStringLiteral("成績累積データ.dat");
+  const auto logNow = [&log]() -> std::optional<QByteArray> {
+    QFile f(log);
+    if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
+    return f.readAll();
+  };
+  const std::optional<QByteArray> logBefore = logNow();
   const Report report = runChecks(inst.programFolder(), clock, kPc);
   const Finding *f = findingOf(report, QString::fromUtf16(c.topic));
   ASSERT_NE(f, nullptr) << report.text().toStdString();
@@ -64,7 +71,7 @@ TEST_P(ShareCheck, ReportsEachFolderAsItIs) {
 
   // Once the share takes files again: the report file names the PC and the
   // line, in code page 932; nothing is left behind; and the results log is
-  // never made.
+  // as it was (never made, never repaired).
   files.reset();
   const std::optional<QString> written = writeReport(report);
   ASSERT_TRUE(written);
@@ -72,7 +79,7 @@ TEST_P(ShareCheck, ReportsEachFolderAsItIs) {
   EXPECT_TRUE(text.contains(kPc) && text.contains(f->text)) << text.toStdString();
   if (!report.contentFolder.isEmpty() && c.verdict != Verdict::Ok) runChecks(inst.programFolder(), clock, kPc);
   EXPECT_EQ(scratchLeft(inst), QStringList());
-  EXPECT_FALSE(QFile::exists(inst.contentFolder() + QStringLiteral("成績累積データ.dat")));
+  EXPECT_EQ(logNow(), logBefore);
 }
 
 void nothing(TestInstallation &, FakeClock &, std::optional<FaultyFiles> &) {}
@@ -123,6 +130,15 @@ INSTANTIATE_TEST_SUITE_P(
                     clock.set(clock.now().addDays(-1));
                   },
                   u"時計", Verdict::Warning, u"1440分遅れて"},
+        ShareCase{"a teacher's delete cut off: its journal beside the log",
+                  [](TestInstallation &inst, FakeClock &, std::optional<FaultyFiles> &) {
+                    for (const char16_t *name : {u"成績累積データ.dat", u"成績累積データtemp.dat"}) {
+                      QFile f(inst.contentFolder() + QString::fromUtf16(name));
+                      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                      f.write(QByteArray(44, '\1'));
+                    }
+                  },
+                  u"消去の控え", Verdict::Note, u"片づけます"},
         ShareCase{"a stale lock left by a stopped check",
                   [](TestInstallation &inst, FakeClock &clock, std::optional<FaultyFiles> &) {
                     // Its files stay; its lock went with its process.
