@@ -452,9 +452,9 @@ class MainFrmWindowTest : public QObject {
     QPointer<QPushButton> end = run.child<QPushButton>(QStringLiteral("Command9"));
     const ProgressActivations activations;
     const WhileBusy again([end] {
-      if (end) QTest::mouseClick(end, Qt::LeftButton);
+      if (end) clickOn(end);
     });
-    QTest::mouseClick(end, Qt::LeftButton);
+    clickOn(end);
     QVERIFY(again.done());
     QCOMPARE(activations.count, 2);  // loaded and activated once
     QVERIFY(!run.app->windows().find<MainFrm>());
@@ -475,7 +475,7 @@ class MainFrmWindowTest : public QObject {
     QCOMPARE(list->count(), before - 1);
     // The answered entry is gone and nobody has chosen another: a digit now
     // judges nothing.
-    QTest::keyClick(list, Qt::Key_2);
+    typeKeys(run.drill, QStringLiteral("2"));
     QCOMPARE(run.box(2)->text(), QStringLiteral("?"));
     QVERIFY(!run.child<QPushButton>(QStringLiteral("Command12"))->isVisible());
     // A wrong box shows the correction; Enter confirms it and the question starts over.
