@@ -88,7 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
     Folders, ShareCheck,
     ::testing::Values(
         ShareCase{"healthy", nothing, u"内容フォルダーの権利", Verdict::Ok, u"置き換え"},
-        ShareCase{"healthy locks", nothing, u"ロック（同じパソコン）", Verdict::Ok, u"OK"},
         ShareCase{"no path file",
                   [](TestInstallation &inst, FakeClock &, std::optional<FaultyFiles> &) {
                     QFile::remove(inst.programFolder() + QStringLiteral("/../パスデータ.txt"));
