@@ -15,8 +15,6 @@ int main(int argc, char **argv) {
   minatori::applyProgramFonts(app);
   minatori::SystemClock clock;
   minatori::CheckWindow window(minatori::paths::programFolder(), clock, minatori::computerName());
-  // The package's road under wine runs it once, unattended.
-  window.closeWhenDone = qEnvironmentVariableIsSet("MINATORI_CHECK_UNATTENDED");
   window.show();
   return app.exec();
 }

@@ -1,6 +1,5 @@
 #include "check/ui/checkwindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -144,10 +143,6 @@ void CheckWindow::runCheck() {
                      : QStringLiteral("結果のファイルは書けませんでした。");
   status_->setText(summary);
   setBusy(false);
-  if (closeWhenDone) {
-    close();
-    QCoreApplication::exit(problems);
-  }
 }
 
 void CheckWindow::holdForOtherPc() {

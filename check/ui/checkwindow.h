@@ -30,10 +30,6 @@ class CheckWindow : public QWidget {
   void holdForOtherPc();
   const check::Report &report() const { return report_; }
 
-  // Set when the window should run once and close by itself (the package's
-  // road under wine): the program then ends with the number of problems.
-  bool closeWhenDone = false;
-
  protected:
   void showEvent(QShowEvent *event) override;
   void closeEvent(QCloseEvent *event) override;

@@ -4,7 +4,8 @@
 // the program menu; the results log is then checked byte by byte. A student
 // closes the drill in the middle of an attempt with the title bar's close
 // button; a teacher types the password, opens the criteria editor and closes
-// the windows the same way.
+// the windows the same way. An administrator runs the share check
+// (minatori-check, beside the program) and closes it.
 //
 //   realinput_test <path of the minatori executable>
 //   realinput_test <minatori.exe of a Windows program folder> <menu stand-in .exe> [<holdfile.exe>]
@@ -16,7 +17,8 @@
 // Windows stand-in that writes its arguments beside itself. Given the stand-in
 // of an anti-virus scanner (holdfile.exe), it holds the results log with no
 // sharing across the end of the student's first attempt, which must wait
-// and still be recorded.
+// and still be recorded, and a scratch file of the share check, which the
+// check reports busy.
 //
 // The drill is made deterministic by a history table of three events, so
 // every question asks exactly those three and the candidate list holds only
@@ -53,6 +55,7 @@
 #include "content/historytable.h"
 #include "drill/question.h"
 #include "platform/clock.h"
+#include "platform/textfile.h"
 #include "platform/twips.h"
 #include "results/seisekikiroku.h"
 #include "tests/e2e/xclose.h"
@@ -238,6 +241,11 @@ struct Xdo {
 };
 
 void shortWait(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+
+QByteArray fileBytes(const QString &path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // An absolute host path as wine's drive Z: shows it.
 QString wineZPath(const QString &path) { return QStringLiteral("Z:") + QString(path).replace(u'/', u'\\'); }
@@ -448,7 +456,8 @@ class RealInputTest : public ::testing::Test {
     f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   }
 
-  void startProgram() {
+  // `name`: minatori, or the share check minatori-check beside it.
+  void startProgram(const QString &name = QStringLiteral("minatori")) {
     started_ = true;
     QProcessEnvironment env = displayEnvironment();
     // Sounds go to no device and take no time.
@@ -476,9 +485,9 @@ class RealInputTest : public ::testing::Test {
       // The program is a grandchild of the wrapper: a session of its own
       // lets TearDown end the whole group by the wrapper's id.
       program.start(QStringLiteral("setsid"), {QStringLiteral(MINATORI_SOURCE_DIR "/tools/windows/wine-run.sh"),
-                                               inst.programFolder() + QStringLiteral("/minatori.exe")});
+                                               inst.programFolder() + u'/' + name + QStringLiteral(".exe")});
     } else {
-      program.start(inst.programFolder() + QStringLiteral("/minatori"), {});
+      program.start(inst.programFolder() + u'/' + name, {});
     }
     ASSERT_TRUE(program.waitForStarted(10000)) << program.errorString().toStdString();
   }
@@ -644,18 +653,19 @@ class RealInputTest : public ::testing::Test {
     shortWait(g_wine ? 900 : 150);
   }
   // Under wine with holdfile.exe given: starts it holding `file` with no
-  // sharing for `ms` milliseconds, as an anti-virus scanner does, in the
-  // program's wine prefix (share modes hold between the programs of one
-  // wineserver), and returns once it holds the file. False without it.
-  bool holdUnderWine(const QString &file, int ms) {
+  // sharing, as an anti-virus scanner does, for as long as `how` says
+  // (holdfile's --hold MS or --until STOP), in the program's wine prefix
+  // (share modes hold between the programs of one wineserver), and returns
+  // once it holds the file. False without it.
+  bool holdUnderWine(const QString &file, const QStringList &how) {
     if (!g_wine || g_holdFile.isEmpty()) return false;
     const QString marker = file + QStringLiteral(".held");
     QProcessEnvironment env = displayEnvironment();
     for (const QString &setting : extraEnvironment_) env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     holder_.setProcessEnvironment(env);
     holder_.start(QStringLiteral("setsid"),
-                  {QStringLiteral(MINATORI_SOURCE_DIR "/tools/windows/wine-run.sh"), g_holdFile, QStringLiteral("--hold"),
-                   QString::number(ms), QStringLiteral("--marker"), wineZPath(marker), wineZPath(file)});
+                  QStringList{QStringLiteral(MINATORI_SOURCE_DIR "/tools/windows/wine-run.sh"), g_holdFile} << how
+                      << QStringLiteral("--marker") << wineZPath(marker) << wineZPath(file));
     QElapsedTimer t;
     t.start();
     while (!QFile::exists(marker)) {
@@ -724,7 +734,7 @@ TEST_F(RealInputTest, aStudentAnswersLevelTwoTimesOutAndLeavesForTheMenu) {
   // of a held file: recording the attempt waits for it.
   dropFirstRow(at, 1);
   dropFirstRow(at, 2);
-  const bool held = holdUnderWine(logPath, 4000);
+  const bool held = holdUnderWine(logPath, {QStringLiteral("--hold"), QStringLiteral("4000")});
   dropFirstRow(at, 3);
 
   // 4. The end screen: "メニューへ" shows after half a second.
@@ -848,6 +858,95 @@ TEST_F(RealInputTest, aTeacherTypesThePasswordAndClosesTheWindows) {
 // A laptop of 1920 x 1080 at 150 %: the program's windows are drawn at
 // 1.5 x 720/768 of their design, and the drags land on the boxes where they
 // are drawn.
+// The administrator's share check, started from the program folder as the
+// program is: it checks at once and writes its report beside the data, with
+// every line OK or information. Then a scratch file of an interrupted check
+// lies in the content folder, and under wine a scanner's stand-in holds it:
+// "もう一度調べる" reports it busy and still finishes. Once it is let go, the
+// next check removes it and leaves nothing behind; "閉じる" ends the check,
+// and the results log is as it was.
+TEST_F(RealInputTest, anAdministratorChecksTheShareAndAHeldFileOnlyDelaysIt) {
+  if (!g_wine) {
+    const QString check = QFileInfo(g_program).absolutePath() + QStringLiteral("/minatori-check");
+    ASSERT_TRUE(QFile::copy(check, inst.programFolder() + QStringLiteral("/minatori-check"))) << check.toStdString();
+  }
+  const QString logPath = inst.contentFolder() + QStringLiteral("成績累積データ.dat");
+  {
+    QFile log(logPath);
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    log.write(QByteArray(kResultRecordSize, '\x20'));
+  }
+  const QByteArray logBefore = fileBytes(logPath);
+  const int seconds = g_wine ? 60 : 20;
+  // The report file, once the check has written it anew; empty after `seconds`.
+  const auto newReport = [&] {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < seconds * 1000LL) {
+      const QStringList found = QDir(inst.dataFolder()).entryList({QStringLiteral("共有点検_*.txt")});
+      if (!found.isEmpty()) return inst.dataFolder() + found.first();
+      if (programEnded()) break;
+      shortWait(100);
+    }
+    return QString();
+  };
+
+  startProgram(QStringLiteral("minatori-check"));
+  const QString caption = QStringLiteral("ミナトリ 共有フォルダーの点検");
+  QString window;
+  QElapsedTimer shown;
+  shown.start();
+  while (window.isEmpty() && !programEnded() && shown.elapsed() < seconds * 1000LL) {
+    window = xdo.windows(caption).value(0);
+    shortWait(100);
+  }
+  ASSERT_FALSE(window.isEmpty()) << "the check's window did not show: " << xdo.screenContents().toStdString();
+  QString report = newReport();
+  ASSERT_FALSE(report.isEmpty()) << "the check wrote no report";
+  screenshot(QStringLiteral("the share check"));
+  QString text = readCp932File(report);
+  EXPECT_FALSE(text.contains(QStringLiteral("[問題]")) || text.contains(QStringLiteral("[注意]"))) << text.toStdString();
+
+  // The buttons' row is the window's last, "もう一度調べる" at its left end and
+  // "閉じる" at its right; no button is narrower than 70 pixels.
+  const QRect g = xdo.geometry(window);
+  const QPoint again = g.bottomLeft() + QPoint(45, -22), close = g.bottomRight() + QPoint(-45, -22);
+  const QString scratch = inst.contentFolder() + QStringLiteral("minatori-check-") +
+                          QFileInfo(report).completeBaseName().mid(QStringLiteral("共有点検_").size()) +
+                          QStringLiteral(".tmp");
+  QFile(scratch).open(QIODevice::WriteOnly);
+  const QString letGo = scratch + QStringLiteral(".let-go");
+  if (holdUnderWine(scratch, {QStringLiteral("--until"), wineZPath(letGo)})) {
+    QFile::remove(report);
+    step(QStringLiteral("もう一度調べる with the scratch file held"));
+    xdo.click(again);
+    report = newReport();
+    ASSERT_FALSE(report.isEmpty()) << "the check with a held file did not finish";
+    screenshot(QStringLiteral("a held scratch file"));
+    text = readCp932File(report);
+    EXPECT_TRUE(text.contains(QStringLiteral("[注意] 内容フォルダーの権利：点検用のファイルを作るところで止まりました")))
+        << text.toStdString();
+    QFile(letGo).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(holder_.waitForFinished(30000));
+    EXPECT_EQ(holder_.exitCode(), 0) << holder_.readAll().toStdString();
+    QFile::remove(letGo);
+    QFile::remove(scratch + QStringLiteral(".held"));  // the stand-in's marker
+  }
+  QFile::remove(report);
+  step(QStringLiteral("もう一度調べる"));
+  xdo.click(again);
+  report = newReport();
+  ASSERT_FALSE(report.isEmpty()) << "the check after the hold did not finish";
+  text = readCp932File(report);
+  EXPECT_FALSE(text.contains(QStringLiteral("[問題]")) || text.contains(QStringLiteral("[注意]"))) << text.toStdString();
+  EXPECT_EQ(QDir(inst.contentFolder()).entryList({QStringLiteral("minatori-check*")}).join(u' ').toStdString(), "");
+
+  step(QStringLiteral("閉じる"));
+  xdo.click(close);
+  EXPECT_EQ(exitCode(), 0) << "閉じる did not end the check";
+  EXPECT_EQ(fileBytes(logPath), logBefore);
+}
+
 TEST_F(RealInputTest, atAnotherScaleTheDragsLandOnTheirBoxes) {
   XServer large("1920x1080");
   ASSERT_TRUE(large.running());
