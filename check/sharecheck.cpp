@@ -387,13 +387,18 @@ Report runChecks(const QString &programFolder, const Clock &clock, const QString
     step(kSteps);
     return report;
   }
-  // A scratch file that an interrupted check of this PC left behind.
-  for (const QString &suffix : {QStringLiteral(".tmp"), QStringLiteral(".tmp2"), QStringLiteral(".lck")}) {
-    try {
-      fileSystem().remove(report.contentFolder + scratchFileName(pcName) + suffix);
-    } catch (const RuntimeError &) {
+  // Before: what an interrupted check of this PC left behind. After: what a
+  // step that failed half-way left (a file made whose bytes a full share
+  // refused). One still held by a scanner is the next check's.
+  const auto removeScratch = [&] {
+    for (const QString &suffix : {QStringLiteral(".tmp"), QStringLiteral(".tmp2"), QStringLiteral(".lck")}) {
+      try {
+        fileSystem().remove(report.contentFolder + scratchFileName(pcName) + suffix);
+      } catch (const RuntimeError &) {
+      }
     }
-  }
+  };
+  removeScratch();
   step(1);
   checker.rights();
   step(2);
@@ -404,6 +409,7 @@ Report runChecks(const QString &programFolder, const Clock &clock, const QString
   checker.clock();
   step(5);
   checker.room();
+  removeScratch();
   step(kSteps);
   return report;
 }
