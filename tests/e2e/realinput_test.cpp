@@ -357,7 +357,7 @@ class RealInputTest : public ::testing::Test {
  protected:
   TestInstallation inst{g_wine ? QStringLiteral("みなと 塾/共有 フォルダ") : QString()};
   Xdo xdo;
-  QProcess program;
+  QProcess program, secondProgram;
   Question question;  // where the three boxes are
 
   void SetUp() override {
@@ -401,10 +401,11 @@ class RealInputTest : public ::testing::Test {
     if (!started_) return;
     // Also when the program has ended: its output tells why.
     if (HasFailure()) report();
-    if (program.state() != QProcess::NotRunning) {
-      if (g_wine) kill(-static_cast<pid_t>(program.processId()), SIGKILL);
-      program.kill();
-      program.waitForFinished(5000);
+    for (QProcess *p : {&program, &secondProgram}) {
+      if (p->state() == QProcess::NotRunning) continue;
+      if (g_wine) kill(-static_cast<pid_t>(p->processId()), SIGKILL);
+      p->kill();
+      p->waitForFinished(5000);
     }
   }
 
@@ -456,9 +457,11 @@ class RealInputTest : public ::testing::Test {
     f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   }
 
-  // `name`: minatori, or the share check minatori-check beside it.
-  void startProgram(const QString &name = QStringLiteral("minatori")) {
+  // `name`: minatori, or the share check minatori-check beside it; into
+  // secondProgram while the first still runs.
+  void startProgram(const QString &name = QStringLiteral("minatori"), bool second = false) {
     started_ = true;
+    QProcess &program = second ? secondProgram : this->program;
     QProcessEnvironment env = displayEnvironment();
     // Sounds go to no device and take no time.
     env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
@@ -474,7 +477,7 @@ class RealInputTest : public ::testing::Test {
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::MergedChannels);
     program.setWorkingDirectory(inst.rootFolder());
-    if (g_wine) {
+    if (g_wine && !second) {
       // The wineserver of the test before outlives its programs by a few
       // seconds and keeps the screen of the X server it met first: a
       // program started meanwhile on another server measures the old one.
@@ -482,6 +485,8 @@ class RealInputTest : public ::testing::Test {
       server.setProcessEnvironment(env);
       server.start(QStringLiteral("wineserver"), {QStringLiteral("-w")});
       if (server.waitForStarted(5000)) server.waitForFinished(30000);
+    }
+    if (g_wine) {
       // The program is a grandchild of the wrapper: a session of its own
       // lets TearDown end the whole group by the wrapper's id.
       program.start(QStringLiteral("setsid"), {QStringLiteral(MINATORI_SOURCE_DIR "/tools/windows/wine-run.sh"),
@@ -891,15 +896,20 @@ TEST_F(RealInputTest, anAdministratorChecksTheShareAndAHeldFileOnlyDelaysIt) {
     return QString();
   };
 
+  // A check's window other than `other`, once it shows; empty after `seconds`.
+  const auto checkWindow = [&](const QString &other) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < seconds * 1000LL) {
+      for (const QString &id : xdo.windows(QStringLiteral("ミナトリ 共有フォルダーの点検")))
+        if (id != other) return id;
+      shortWait(100);
+    }
+    return QString();
+  };
+
   startProgram(QStringLiteral("minatori-check"));
-  const QString caption = QStringLiteral("ミナトリ 共有フォルダーの点検");
-  QString window;
-  QElapsedTimer shown;
-  shown.start();
-  while (window.isEmpty() && !programEnded() && shown.elapsed() < seconds * 1000LL) {
-    window = xdo.windows(caption).value(0);
-    shortWait(100);
-  }
+  const QString window = checkWindow({});
   ASSERT_FALSE(window.isEmpty()) << "the check's window did not show: " << xdo.screenContents().toStdString();
   QString report = newReport();
   ASSERT_FALSE(report.isEmpty()) << "the check wrote no report";
@@ -907,10 +917,12 @@ TEST_F(RealInputTest, anAdministratorChecksTheShareAndAHeldFileOnlyDelaysIt) {
   QString text = readCp932File(report);
   EXPECT_FALSE(text.contains(QStringLiteral("[問題]")) || text.contains(QStringLiteral("[注意]"))) << text.toStdString();
 
-  // The buttons' row is the window's last, "もう一度調べる" at its left end and
-  // "閉じる" at its right; no button is narrower than 70 pixels.
+  // The buttons' row is the window's last: "もう一度調べる", then
+  // "他のパソコンと確かめる" at its left end, "閉じる" at its right; no button is
+  // narrower than 70 pixels.
   const QRect g = xdo.geometry(window);
-  const QPoint again = g.bottomLeft() + QPoint(45, -22), close = g.bottomRight() + QPoint(-45, -22);
+  const QPoint again = g.bottomLeft() + QPoint(45, -22), otherPc = g.bottomLeft() + QPoint(200, -22);
+  const auto closeOf = [this](const QString &id) { return xdo.geometry(id).bottomRight() + QPoint(-45, -22); };
   const QString scratch = inst.contentFolder() + QStringLiteral("minatori-check-") +
                           QFileInfo(report).completeBaseName().mid(QStringLiteral("共有点検_").size()) +
                           QStringLiteral(".tmp");
@@ -939,11 +951,39 @@ TEST_F(RealInputTest, anAdministratorChecksTheShareAndAHeldFileOnlyDelaysIt) {
   ASSERT_FALSE(report.isEmpty()) << "the check after the hold did not finish";
   text = readCp932File(report);
   EXPECT_FALSE(text.contains(QStringLiteral("[問題]")) || text.contains(QStringLiteral("[注意]"))) << text.toStdString();
-  EXPECT_EQ(QDir(inst.contentFolder()).entryList({QStringLiteral("minatori-check*")}).join(u' ').toStdString(), "");
+  const auto leftBehind = [&] {
+    return QDir(inst.contentFolder()).entryList({QStringLiteral("minatori-check*")}).join(u' ').toStdString();
+  };
+  EXPECT_EQ(leftBehind(), "");
+
+  // Two PCs: this check holds the lock, and a second check started meanwhile
+  // (the second PC's) must be refused it. Each closes with its "閉じる",
+  // the one holding the lock letting it go.
+  step(QStringLiteral("他のパソコンと確かめる"));
+  xdo.click(otherPc);
+  const QString lockFile = inst.contentFolder() + QStringLiteral("minatori-check-lock.tmp");
+  QElapsedTimer locking;
+  locking.start();
+  while (!QFile::exists(lockFile) && locking.elapsed() < 10000) shortWait(100);
+  ASSERT_TRUE(QFile::exists(lockFile)) << "他のパソコンと確かめる took no lock";
+  QFile::remove(report);
+  startProgram(QStringLiteral("minatori-check"), true);
+  const QString second = checkWindow(window);
+  ASSERT_FALSE(second.isEmpty()) << "the second check's window did not show: " << xdo.screenContents().toStdString();
+  report = newReport();
+  ASSERT_FALSE(report.isEmpty()) << "the second check wrote no report";
+  screenshot(QStringLiteral("the second PC's check"));
+  text = readCp932File(report);
+  EXPECT_TRUE(text.contains(QStringLiteral("[OK] ロック（他のパソコン）：OK"))) << text.toStdString();
+  step(QStringLiteral("閉じる of the second check"));
+  xdo.click(closeOf(second));
+  EXPECT_TRUE(secondProgram.waitForFinished(15000) && secondProgram.exitCode() == 0)
+      << "閉じる did not end the second check";
 
   step(QStringLiteral("閉じる"));
-  xdo.click(close);
+  xdo.click(closeOf(window));
   EXPECT_EQ(exitCode(), 0) << "閉じる did not end the check";
+  EXPECT_EQ(leftBehind(), "");
   EXPECT_EQ(fileBytes(logPath), logBefore);
 }
 
