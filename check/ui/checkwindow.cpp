@@ -28,7 +28,7 @@ QColor colourOf(check::Verdict v) {
 }
 }  // namespace
 
-CheckWindow::CheckWindow(QString programFolder, const Clock &clock, QString pcName, QWidget *parent)
+CheckWindow::CheckWindow(QString programFolder, Clock &clock, QString pcName, QWidget *parent)
     : QWidget(parent), programFolder_(std::move(programFolder)), clock_(clock), pcName_(std::move(pcName)) {
   setObjectName(QStringLiteral("FrmCheck"));
   setWindowTitle(QStringLiteral("ミナトリ 共有フォルダーの点検"));
@@ -80,10 +80,10 @@ CheckWindow::CheckWindow(QString programFolder, const Clock &clock, QString pcNa
   // A file held by another PC or program is waited for with the window
   // alive; a read of the log gives up after about ten seconds instead of
   // waiting as long as it takes.
-  setHeldWait([this](int ms) { waitWithWindowsAlive(const_cast<Clock &>(clock_), ms); });
+  setHeldWait([this](int ms) { waitWithWindowsAlive(clock_, ms); });
   setLockWait([this](const QString &, LockPurpose, int attempt) {
     if (attempt > 10) return false;
-    waitWithWindowsAlive(const_cast<Clock &>(clock_), 1000);
+    waitWithWindowsAlive(clock_, 1000);
     return true;
   });
   setBusy(false);

@@ -21,7 +21,7 @@ class Clock;
 class CheckWindow : public QWidget {
   Q_OBJECT
  public:
-  CheckWindow(QString programFolder, const Clock &clock, QString pcName, QWidget *parent = nullptr);
+  CheckWindow(QString programFolder, Clock &clock, QString pcName, QWidget *parent = nullptr);
   ~CheckWindow() override;
 
   // Runs every check, shows the findings and writes the report.
@@ -39,7 +39,7 @@ class CheckWindow : public QWidget {
   void setBusy(bool busy);
 
   QString programFolder_;
-  const Clock &clock_;
+  Clock &clock_;  // its waits let the window repaint
   QString pcName_;
   check::Report report_;
   bool checked_ = false, running_ = false;
