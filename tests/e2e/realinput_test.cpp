@@ -242,11 +242,6 @@ struct Xdo {
 
 void shortWait(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
 
-QByteArray fileBytes(const QString &path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // An absolute host path as wine's drive Z: shows it.
 QString wineZPath(const QString &path) { return QStringLiteral("Z:") + QString(path).replace(u'/', u'\\'); }
 
@@ -860,68 +855,71 @@ TEST_F(RealInputTest, aTeacherTypesThePasswordAndClosesTheWindows) {
   EXPECT_EQ(exitCode(), 0) << "the program did not end normally";
 }
 
-// A laptop of 1920 x 1080 at 150 %: the program's windows are drawn at
-// 1.5 x 720/768 of their design, and the drags land on the boxes where they
-// are drawn.
 // The administrator's share check, started from the program folder as the
 // program is: it checks at once and writes its report beside the data, with
 // every line OK or information. Then a scratch file of an interrupted check
 // lies in the content folder, and under wine a scanner's stand-in holds it:
 // "もう一度調べる" reports it busy and still finishes. Once it is let go, the
-// next check removes it and leaves nothing behind; "閉じる" ends the check,
-// and the results log is as it was.
+// next check removes it and leaves nothing behind. Two checks at once stand
+// for two PCs: the one holding the lock for "他のパソコンと確かめる" refuses
+// the other. "閉じる" ends each, and the results log is as it was.
 TEST_F(RealInputTest, anAdministratorChecksTheShareAndAHeldFileOnlyDelaysIt) {
   if (!g_wine) {
     const QString check = QFileInfo(g_program).absolutePath() + QStringLiteral("/minatori-check");
     ASSERT_TRUE(QFile::copy(check, inst.programFolder() + QStringLiteral("/minatori-check"))) << check.toStdString();
   }
   const QString logPath = inst.contentFolder() + QStringLiteral("成績累積データ.dat");
-  {
-    QFile log(logPath);
-    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
-    log.write(QByteArray(kResultRecordSize, '\x20'));
-  }
-  const QByteArray logBefore = fileBytes(logPath);
+  TestInstallation::writeCp932(logPath, QString(kResultRecordSize, u' '));
+  const QByteArray logBefore = TestInstallation::bytesOf(logPath);
   const int seconds = g_wine ? 60 : 20;
-  // The report file, once the check has written it anew; empty after `seconds`.
-  const auto newReport = [&] {
+  // What `found` finds once it finds something; empty after `seconds`.
+  const auto poll = [&](const std::function<QString()> &found) {
     QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < seconds * 1000LL) {
-      const QStringList found = QDir(inst.dataFolder()).entryList({QStringLiteral("共有点検_*.txt")});
-      if (!found.isEmpty()) return inst.dataFolder() + found.first();
-      if (programEnded()) break;
-      shortWait(100);
-    }
+    for (t.start(); t.elapsed() < seconds * 1000LL; shortWait(100))
+      if (QString what = found(); !what.isEmpty()) return what;
     return QString();
   };
-
-  // A check's window other than `other`, once it shows; empty after `seconds`.
+  QString report;  // the path of the report file
+  // The text of the report a check writes after `input`; empty when none comes.
+  const auto reportAfter = [&](const std::function<void()> &input) {
+    if (!report.isEmpty()) QFile::remove(report);
+    input();
+    report = poll([&] {
+      const QStringList found = QDir(inst.dataFolder()).entryList({QStringLiteral("共有点検_*.txt")});
+      return found.isEmpty() ? QString() : inst.dataFolder() + found.first();
+    });
+    return report.isEmpty() ? QString() : readCp932File(report);
+  };
+  const auto allOk = [](const QString &text) {
+    return !text.isEmpty() && !text.contains(QStringLiteral("[問題]")) && !text.contains(QStringLiteral("[注意]"));
+  };
+  // A check's window other than `other`.
   const auto checkWindow = [&](const QString &other) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < seconds * 1000LL) {
+    return poll([&] {
       for (const QString &id : xdo.windows(QStringLiteral("ミナトリ 共有フォルダーの点検")))
         if (id != other) return id;
-      shortWait(100);
-    }
-    return QString();
+      return QString();
+    });
+  };
+  const auto leftBehind = [&] {
+    return QDir(inst.contentFolder()).entryList({QStringLiteral("minatori-check*")}).join(u' ').toStdString();
   };
 
-  startProgram(QStringLiteral("minatori-check"));
+  QString text = reportAfter([&] { startProgram(QStringLiteral("minatori-check")); });
   const QString window = checkWindow({});
   ASSERT_FALSE(window.isEmpty()) << "the check's window did not show: " << xdo.screenContents().toStdString();
-  QString report = newReport();
-  ASSERT_FALSE(report.isEmpty()) << "the check wrote no report";
   screenshot(QStringLiteral("the share check"));
-  QString text = readCp932File(report);
-  EXPECT_FALSE(text.contains(QStringLiteral("[問題]")) || text.contains(QStringLiteral("[注意]"))) << text.toStdString();
+  EXPECT_TRUE(allOk(text)) << text.toStdString();
 
   // The buttons' row is the window's last: "もう一度調べる", then
   // "他のパソコンと確かめる" at its left end, "閉じる" at its right; no button is
   // narrower than 70 pixels.
   const QRect g = xdo.geometry(window);
-  const QPoint again = g.bottomLeft() + QPoint(45, -22), otherPc = g.bottomLeft() + QPoint(200, -22);
+  const QPoint otherPc = g.bottomLeft() + QPoint(200, -22);
+  const auto again = [&] {
+    step(QStringLiteral("もう一度調べる"));
+    xdo.click(g.bottomLeft() + QPoint(45, -22));
+  };
   const auto closeOf = [this](const QString &id) { return xdo.geometry(id).bottomRight() + QPoint(-45, -22); };
   const QString scratch = inst.contentFolder() + QStringLiteral("minatori-check-") +
                           QFileInfo(report).completeBaseName().mid(QStringLiteral("共有点検_").size()) +
@@ -929,51 +927,28 @@ TEST_F(RealInputTest, anAdministratorChecksTheShareAndAHeldFileOnlyDelaysIt) {
   QFile(scratch).open(QIODevice::WriteOnly);
   const QString letGo = scratch + QStringLiteral(".let-go");
   if (holdUnderWine(scratch, {QStringLiteral("--until"), wineZPath(letGo)})) {
-    QFile::remove(report);
-    step(QStringLiteral("もう一度調べる with the scratch file held"));
-    xdo.click(again);
-    report = newReport();
-    ASSERT_FALSE(report.isEmpty()) << "the check with a held file did not finish";
+    text = reportAfter(again);
     screenshot(QStringLiteral("a held scratch file"));
-    text = readCp932File(report);
     EXPECT_TRUE(text.contains(QStringLiteral("[注意] 内容フォルダーの権利：点検用のファイルを作るところで止まりました")))
         << text.toStdString();
     QFile(letGo).open(QIODevice::WriteOnly);
-    EXPECT_TRUE(holder_.waitForFinished(30000));
-    EXPECT_EQ(holder_.exitCode(), 0) << holder_.readAll().toStdString();
+    EXPECT_TRUE(holder_.waitForFinished(30000) && holder_.exitCode() == 0) << holder_.readAll().toStdString();
     QFile::remove(letGo);
     QFile::remove(scratch + QStringLiteral(".held"));  // the stand-in's marker
   }
-  QFile::remove(report);
-  step(QStringLiteral("もう一度調べる"));
-  xdo.click(again);
-  report = newReport();
-  ASSERT_FALSE(report.isEmpty()) << "the check after the hold did not finish";
-  text = readCp932File(report);
-  EXPECT_FALSE(text.contains(QStringLiteral("[問題]")) || text.contains(QStringLiteral("[注意]"))) << text.toStdString();
-  const auto leftBehind = [&] {
-    return QDir(inst.contentFolder()).entryList({QStringLiteral("minatori-check*")}).join(u' ').toStdString();
-  };
+  text = reportAfter(again);
+  EXPECT_TRUE(allOk(text)) << text.toStdString();
   EXPECT_EQ(leftBehind(), "");
 
-  // Two PCs: this check holds the lock, and a second check started meanwhile
-  // (the second PC's) must be refused it. Each closes with its "閉じる",
-  // the one holding the lock letting it go.
   step(QStringLiteral("他のパソコンと確かめる"));
   xdo.click(otherPc);
   const QString lockFile = inst.contentFolder() + QStringLiteral("minatori-check-lock.tmp");
-  QElapsedTimer locking;
-  locking.start();
-  while (!QFile::exists(lockFile) && locking.elapsed() < 10000) shortWait(100);
-  ASSERT_TRUE(QFile::exists(lockFile)) << "他のパソコンと確かめる took no lock";
-  QFile::remove(report);
-  startProgram(QStringLiteral("minatori-check"), true);
+  ASSERT_FALSE(poll([&] { return QFile::exists(lockFile) ? lockFile : QString(); }).isEmpty())
+      << "他のパソコンと確かめる took no lock";
+  text = reportAfter([&] { startProgram(QStringLiteral("minatori-check"), true); });
   const QString second = checkWindow(window);
   ASSERT_FALSE(second.isEmpty()) << "the second check's window did not show: " << xdo.screenContents().toStdString();
-  report = newReport();
-  ASSERT_FALSE(report.isEmpty()) << "the second check wrote no report";
   screenshot(QStringLiteral("the second PC's check"));
-  text = readCp932File(report);
   EXPECT_TRUE(text.contains(QStringLiteral("[OK] ロック（他のパソコン）：OK"))) << text.toStdString();
   step(QStringLiteral("閉じる of the second check"));
   xdo.click(closeOf(second));
@@ -984,9 +959,12 @@ TEST_F(RealInputTest, anAdministratorChecksTheShareAndAHeldFileOnlyDelaysIt) {
   xdo.click(closeOf(window));
   EXPECT_EQ(exitCode(), 0) << "閉じる did not end the check";
   EXPECT_EQ(leftBehind(), "");
-  EXPECT_EQ(fileBytes(logPath), logBefore);
+  EXPECT_EQ(TestInstallation::bytesOf(logPath), logBefore);
 }
 
+// A laptop of 1920 x 1080 at 150 %: the program's windows are drawn at
+// 1.5 x 720/768 of their design, and the drags land on the boxes where they
+// are drawn.
 TEST_F(RealInputTest, atAnotherScaleTheDragsLandOnTheirBoxes) {
   XServer large("1920x1080");
   ASSERT_TRUE(large.running());

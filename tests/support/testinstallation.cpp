@@ -23,6 +23,11 @@ void TestInstallation::writeCp932(const QString &path, const QString &text) {
   writeFileAtomically(path, encodeCp932(text, path));
 }
 
+QByteArray TestInstallation::bytesOf(const QString &path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QMap<QString, QByteArray> TestInstallation::snapshot() const {
   QMap<QString, QByteArray> files;
   QDirIterator it(dir_.path(), QDir::Files, QDirIterator::Subdirectories);

@@ -24,6 +24,8 @@ class TestInstallation {
 
   // Writes `text` in code page 932 to `path`.
   static void writeCp932(const QString &path, const QString &text);
+  // The bytes of the file at `path`; none when it cannot be read.
+  static QByteArray bytesOf(const QString &path);
   // Every file below the root with its bytes: to check that nothing was written.
   QMap<QString, QByteArray> snapshot() const;
 

@@ -42,11 +42,7 @@ Seisekikiroku record(int student, int level, int time, const QString &school = Q
                     school);
 }
 
-QByteArray fileBytes(const QString &path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  return f.readAll();
-}
+QByteArray fileBytes(const QString &path) { return test::TestInstallation::bytesOf(path); }
 
 void writeBytes(const QString &path, const QByteArray &bytes) {
   QFile f(path);
